@@ -1,0 +1,52 @@
+#include "host/memory.h"
+
+#include <stdlib.h>
+
+namespace {
+
+long attempts = 0;
+long liveBlocks = 0;
+long failAt = 0;        // attempt number that fails; 0: none
+bool failAfter = false; // every attempt from failAt on fails
+
+bool injectFailure() {
+    ++attempts;
+    if (failAt == 0)
+        return false;
+    return attempts == failAt || (failAfter && attempts > failAt);
+}
+
+}  // namespace
+
+void *memAlloc(size_t size) {
+    if (injectFailure())
+        return nullptr;
+    void *block = malloc(size == 0 ? 1 : size);
+    if (block != nullptr)
+        ++liveBlocks;
+    return block;
+}
+
+void *memAllocZero(size_t size) {
+    if (injectFailure())
+        return nullptr;
+    void *block = calloc(1, size == 0 ? 1 : size);
+    if (block != nullptr)
+        ++liveBlocks;
+    return block;
+}
+
+void memFree(void *block) {
+    if (block == nullptr)
+        return;
+    --liveBlocks;
+    free(block);
+}
+
+void memFailAt(long k, bool andAfter) {
+    failAt = k > 0 ? attempts + k : 0;
+    failAfter = andAfter;
+}
+
+long memAllocationCount() { return attempts; }
+long memLiveBlocks() { return liveBlocks; }

@@ -1,0 +1,33 @@
+#include "tests/support/module_fixture.h"
+
+#include <string.h>
+
+#include "cbq90.h"
+#include "host/module_state.h"
+#include "host/tsknls.h"
+
+void resetModuleState() {
+    cbqTerm();
+    memFailAt(0);
+    void *instance = moduleState.instance;
+    memset(&moduleState, 0, sizeof moduleState);
+    moduleState.instance = instance;
+}
+
+void initModule(const char *charset, HostCallback callback) {
+    resetModuleState();
+    void *language = nlsOpenLanguage(charset);
+    ASSERT_NE(language, nullptr) << "the NLS stand-in has no character set " << charset;
+    cbqInit(language, nlsGlobalContext(), 0, callback);
+}
+
+void ModuleTest::SetUp() {
+    initModule("LATIN1");
+    liveAtStart_ = memLiveBlocks();
+}
+
+void ModuleTest::TearDown() {
+    cbqTerm();
+    memFailAt(0);
+    EXPECT_EQ(memLiveBlocks(), liveAtStart_) << "the test leaves blocks allocated";
+}

@@ -1,0 +1,53 @@
+// pwhost: a host harness that loads the module as a report designer does and
+// drives it from the command line.
+#ifndef CBQ_TOOLS_PWHOST_HOST_H
+#define CBQ_TOOLS_PWHOST_HOST_H
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "cbq90.h"
+
+// The module as the host sees it: a loaded library and its eight exports.
+struct LoadedModule {
+    void *library = nullptr;
+    cbqInitFn init = nullptr;
+    cbqTermFn term = nullptr;
+    cbqSelectServerFn selectServer = nullptr;
+    cbqEditFn edit = nullptr;
+    cbqFreePWQCOLFn freeColumns = nullptr;
+    cbqFreeMemFn freeMem = nullptr;
+    cbqGetVerFn getVersion = nullptr;
+    cbqSetHelpFn setHelp = nullptr;
+};
+
+// Loads the module from path (the module beside pwhost when empty) and
+// resolves every export by name. On failure returns false and says why in
+// error.
+bool loadModule(const std::string &path, LoadedModule &module, std::string &error);
+void unloadModule(LoadedModule &module);
+
+// The folder pwhost itself runs from, with a trailing separator.
+std::string programDirectory();
+
+// What the command line set for the whole run.
+struct HostSettings {
+    std::string charset = "LATIN1";
+    std::string modulePath;
+    std::vector<std::pair<std::string, std::string>> options;  // --option key=value
+};
+
+// The state a subcommand works with: the module, initialised with the
+// charset's NLS handles and an option callback answering from --option.
+struct Host {
+    HostSettings settings;
+    LoadedModule module;
+};
+
+// A subcommand: its arguments after the name; returns the exit status.
+using Command = int (*)(Host &host, const std::vector<std::string> &args);
+
+int commandVersion(Host &host, const std::vector<std::string> &args);
+
+#endif

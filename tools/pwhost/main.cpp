@@ -1,0 +1,114 @@
+// pwhost: loads the module as the report designer does, initialises it with
+// the NLS handles of a character set and an option callback, and runs one
+// subcommand.
+#include <stdio.h>
+#include <string.h>
+
+#include "host/tsknls.h"
+#include "tools/pwhost/host.h"
+
+namespace {
+
+struct CommandEntry {
+    const char *name;
+    const char *usage;
+    const char *summary;
+    Command run;
+};
+
+const CommandEntry kCommands[] = {
+    {"version", "version", "print the module's version", commandVersion},
+};
+
+Host *currentHost = nullptr;
+
+// The host's option lookup: the value given with --option, else the default.
+const char *optionCallback(const char *key, const char *defaultText) {
+    if (currentHost != nullptr && key != nullptr)
+        for (const auto &o : currentHost->settings.options)
+            if (o.first == key)
+                return o.second.c_str();
+    return defaultText;
+}
+
+void printHelp(FILE *out) {
+    fprintf(out,
+            "usage: pwhost [options] COMMAND [arguments]\n"
+            "\n"
+            "Loads the cbq90 module as a report designer does and drives it.\n"
+            "\n"
+            "options:\n"
+            "  --charset NAME       character set of the NLS environment (default LATIN1)\n"
+            "  --option KEY=VALUE   answer the module's option KEY with VALUE (repeatable)\n"
+            "  --module PATH        load the module from PATH instead of beside pwhost\n"
+            "  --help               print this help\n"
+            "\n"
+            "commands:\n");
+    for (const CommandEntry &c : kCommands)
+        fprintf(out, "  %-40s %s\n", c.usage, c.summary);
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    Host host;
+    int i = 1;
+    for (; i < argc && strncmp(argv[i], "--", 2) == 0; ++i) {
+        std::string a = argv[i];
+        if (a == "--help") {
+            printHelp(stdout);
+            return 0;
+        }
+        if ((a == "--charset" || a == "--option" || a == "--module") && i + 1 >= argc) {
+            fprintf(stderr, "pwhost: %s needs a value\n", a.c_str());
+            return 2;
+        }
+        if (a == "--charset") {
+            host.settings.charset = argv[++i];
+        } else if (a == "--module") {
+            host.settings.modulePath = argv[++i];
+        } else if (a == "--option") {
+            std::string kv = argv[++i];
+            size_t eq = kv.find('=');
+            if (eq == std::string::npos || eq == 0) {
+                fprintf(stderr, "pwhost: --option takes KEY=VALUE, not '%s'\n", kv.c_str());
+                return 2;
+            }
+            host.settings.options.emplace_back(kv.substr(0, eq), kv.substr(eq + 1));
+        } else {
+            fprintf(stderr, "pwhost: unknown option %s (see pwhost --help)\n", a.c_str());
+            return 2;
+        }
+    }
+    if (i >= argc) {
+        printHelp(stderr);
+        return 2;
+    }
+    const CommandEntry *command = nullptr;
+    for (const CommandEntry &c : kCommands)
+        if (strcmp(c.name, argv[i]) == 0)
+            command = &c;
+    if (command == nullptr) {
+        fprintf(stderr, "pwhost: unknown command '%s' (see pwhost --help)\n", argv[i]);
+        return 2;
+    }
+    std::vector<std::string> args(argv + i + 1, argv + argc);
+
+    void *language = nlsOpenLanguage(host.settings.charset.c_str());
+    if (language == nullptr) {
+        fprintf(stderr, "pwhost: unknown character set '%s'\n", host.settings.charset.c_str());
+        return 2;
+    }
+    std::string error;
+    if (!loadModule(host.settings.modulePath, host.module, error)) {
+        fprintf(stderr, "pwhost: %s\n", error.c_str());
+        return 1;
+    }
+    currentHost = &host;
+    host.module.init(language, nlsGlobalContext(), 0, optionCallback);
+    int status = command->run(host, args);
+    host.module.term();
+    currentHost = nullptr;
+    unloadModule(host.module);
+    return status;
+}
