@@ -91,8 +91,7 @@ int copyBounded(const QueryDefinition::Record &record, char *buffer, size_t capa
     size_t count = record.valueLength < capacity ? record.valueLength : capacity - 1;
     memcpy(buffer, record.value, count);
     buffer[count] = 0;
-    if (length != nullptr)
-        *length = static_cast<int32_t>(count);
+    *length = static_cast<int32_t>(count);
     return count == record.valueLength ? QueryDefinition::kFound : QueryDefinition::kCut;
 }
 
@@ -190,12 +189,8 @@ int QueryDefinition::findText(const char *name, GrowableText *value) const {
 }
 
 int QueryDefinition::findInto(const char *name, char *buffer, size_t capacity) const {
-    if (capacity > 0)
-        buffer[0] = 0;
-    Record record;
-    if (!locate(name, strlen(name), &record))
-        return kMissing;
-    return copyBounded(record, buffer, capacity, nullptr);
+    int32_t length;
+    return findIntoCounted(name, buffer, capacity, &length);
 }
 
 int QueryDefinition::findIntoCounted(const char *name, char *buffer, size_t capacity,

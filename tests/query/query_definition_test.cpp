@@ -208,7 +208,7 @@ TEST_F(QueryDefinitionTest, NameInsideAnEarlierValueIsTakenForTheRecord) {
     EXPECT_EQ(lookup(suffix, "DB1"), "first") << "a name that ends another name";
 }
 
-TEST_F(QueryDefinitionTest, MissingNamesLeaveOutArgumentsAsSpecified) {
+TEST_F(QueryDefinitionTest, MissingNamesLeaveOutArgumentsEmptyOrUntouched) {
     QueryDefinition d;
     build(d, {{"DB0", "a"}, {"DB01", "b"}});
     GrowableText value;
