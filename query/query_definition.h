@@ -85,6 +85,9 @@ public:
     // the value and its terminator, kMissing, or kCut: the value has
     // capacity bytes or more and the buffer holds its first capacity - 1
     // bytes, terminated. Nothing beyond buffer[capacity - 1] is written.
+    // kCut is nonzero, so a caller that only tests for "found" gets the
+    // bounded prefix; one that cannot use a partial value treats it as a
+    // failure.
     int findInto(const char *name, char *buffer, size_t capacity) const;
     // findIntoCounted: as findInto; *length is 0 first and then the number of
     // bytes copied (without the terminator).
