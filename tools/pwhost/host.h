@@ -49,5 +49,6 @@ struct Host {
 using Command = int (*)(Host &host, const std::vector<std::string> &args);
 
 int commandVersion(Host &host, const std::vector<std::string> &args);
+int commandDefinition(Host &host, const std::vector<std::string> &args);
 
 #endif

@@ -14,10 +14,15 @@ struct CommandEntry {
     const char *usage;
     const char *summary;
     Command run;
+    bool standalone = false;  // runs without loading the module
 };
 
 const CommandEntry kCommands[] = {
     {"version", "version", "print the module's version", commandVersion},
+    {"definition", "definition show FILE | diff OLD NEW",
+     "print a stored definition's records; or the records of NEW that OLD lacks or holds "
+     "otherwise (exit 0: none, 1: some, 2: error)",
+     commandDefinition, true},
 };
 
 Host *currentHost = nullptr;
@@ -93,6 +98,8 @@ int main(int argc, char **argv) {
         return 2;
     }
     std::vector<std::string> args(argv + i + 1, argv + argc);
+    if (command->standalone)
+        return command->run(host, args);
 
     void *language = nlsOpenLanguage(host.settings.charset.c_str());
     if (language == nullptr) {
