@@ -20,9 +20,13 @@ struct Token {
     std::string text;
 };
 
-bool isWordChar(char c) {
-    return isalnum(static_cast<unsigned char>(c)) || c == '.' || c == '_' || c == '$' || c == '#';
+// Words are names, numbers and unquoted file names or paths.
+bool isWordStart(char c) {
+    return isalnum(static_cast<unsigned char>(c)) || c == '.' || c == '_' || c == '$' || c == '#' ||
+           c == '/' || c == '\\';
 }
+
+bool isWordChar(char c) { return isWordStart(c) || c == ':' || c == '-'; }
 
 std::vector<Token> tokenize(const std::string &s) {
     std::vector<Token> out;
@@ -37,7 +41,7 @@ std::vector<Token> tokenize(const std::string &s) {
                 throw CommandError("a quoted text is not closed");
             out.push_back({Token::kText, s.substr(i + 1, close - i - 1)});
             i = close + 1;
-        } else if (isWordChar(c)) {
+        } else if (isWordStart(c)) {
             size_t end = i;
             while (end < s.size() && isWordChar(s[end]))
                 ++end;

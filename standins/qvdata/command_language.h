@@ -3,7 +3,9 @@
 // A command text holds statements separated by ";" or by line ends; a line
 // that ends in "-" (outside a quoted text) continues on the next line.
 // Keywords and names are matched without regard to case; texts are quoted
-// with single quotes and have no escapes. Statements:
+// with single quotes and have no escapes. A word is a name, a number or an
+// unquoted file name or path (letters, digits and . _ $ # / \, and : - after
+// the first character). Statements:
 //
 //   show EXPR  /  shw EXPR            prints the value (NA as the NA spelling)
 //   row [w N] <EXPR EXPR ...>         one cell per value, left-aligned in

@@ -192,7 +192,7 @@ int16_t qvStandinOpenServer(const char *modelFile) {
     return openServer(json, str(modelFile));
 }
 
-int16_t qvStandinOpenServerText(const char *modelJson) { return openServer(str(modelJson), "model"); }
+int16_t qvStandinOpenServerText(const char *modelJson) { return openServer(str(modelJson), "model text"); }
 
 int32_t qvStandinCloseServer(int16_t handle) {
     Library &l = lib();
