@@ -613,6 +613,9 @@ CommandResult executeCommand(ServerSession &session, const std::string &command)
         } catch (const CommandError &e) {
             out = std::string("ERROR: ") + e.what();
             result.ok = false;
+        } catch (const std::exception &e) {  // never out through the C interface
+            out = std::string("ERROR: the server failed: ") + e.what();
+            result.ok = false;
         }
         if (!out.empty() && !result.output.empty())
             result.output += kLineEnd;
