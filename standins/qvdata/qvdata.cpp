@@ -162,6 +162,32 @@ const char *dimensionText(const char *fn, const char *query, int32_t edge, int32
     return give(out);
 }
 
+// QVDatabaseAttach (at the end, in the attach mode; an attached database
+// stays) and QVDatabaseDetach.
+int32_t databaseCall(const char *fn, const char *database, bool attach) {
+    ServerSession *s = failing(fn) ? nullptr : session();
+    int32_t ok = 0;
+    if (s != nullptr) {
+        const Database *db = s->findDatabase(str(database));
+        std::string why = "no such database";
+        ok = db != nullptr && (attach ? s->attachedIndex(db) >= 0 || s->attach(db, true, attachMode(), why)
+                                      : s->detach(db, why));
+        if (!ok)
+            note(why);
+    }
+    logCall(fn, {quoted(database)}, num(ok));
+    return ok;
+}
+
+// An entry of the measure list that QVGetMeasures chose.
+const char *listedText(const char *fn, int32_t index, std::string ListedMeasure::*field) {
+    const std::vector<ListedMeasure> &list = lib().measureList;
+    bool in = !failing(fn) && index >= 0 && index < static_cast<int32_t>(list.size());
+    std::string out = in ? list[index].*field : "";
+    logCall(fn, {num(index)}, quoted(out));
+    return give(out);
+}
+
 int32_t logResult(const char *fn, const std::vector<std::string> &args, int32_t result) {
     logCall(fn, args, num(result));
     return result;
@@ -386,31 +412,9 @@ const char *QVGetDatabase(int32_t index, int32_t form) {
     return give(out);
 }
 
-int32_t QVDatabaseAttach(const char *database) {
-    ServerSession *s = failing("QVDatabaseAttach") ? nullptr : session();
-    int32_t ok = 0;
-    if (s != nullptr) {
-        const Database *db = s->findDatabase(str(database));
-        std::string why = "no such database";
-        ok = db != nullptr && (s->attachedIndex(db) >= 0 || s->attach(db, true, attachMode(), why));
-        if (!ok)
-            note(why);
-    }
-    return logResult("QVDatabaseAttach", {quoted(database)}, ok);
-}
+int32_t QVDatabaseAttach(const char *database) { return databaseCall("QVDatabaseAttach", database, true); }
 
-int32_t QVDatabaseDetach(const char *database) {
-    ServerSession *s = failing("QVDatabaseDetach") ? nullptr : session();
-    int32_t ok = 0;
-    if (s != nullptr) {
-        const Database *db = s->findDatabase(str(database));
-        std::string why = "no such database";
-        ok = db != nullptr && s->detach(db, why);
-        if (!ok)
-            note(why);
-    }
-    return logResult("QVDatabaseDetach", {quoted(database)}, ok);
-}
+int32_t QVDatabaseDetach(const char *database) { return databaseCall("QVDatabaseDetach", database, false); }
 
 int16_t QVGetMeasureCount(const char *query) {
     Query *q = failing("QVGetMeasureCount") ? nullptr : queryNamed(query);
@@ -446,20 +450,10 @@ int16_t QVGetMeasures(const char *database) {
     return n;
 }
 
-const char *QVGetMeasure(int32_t index) {
-    const std::vector<ListedMeasure> &list = lib().measureList;
-    bool in = !failing("QVGetMeasure") && index >= 0 && index < static_cast<int32_t>(list.size());
-    std::string out = in ? list[index].name : "";
-    logCall("QVGetMeasure", {num(index)}, quoted(out));
-    return give(out);
-}
+const char *QVGetMeasure(int32_t index) { return listedText("QVGetMeasure", index, &ListedMeasure::name); }
 
 const char *QVGetMeasureDesc(int32_t index) {
-    const std::vector<ListedMeasure> &list = lib().measureList;
-    bool in = !failing("QVGetMeasureDesc") && index >= 0 && index < static_cast<int32_t>(list.size());
-    std::string out = in ? list[index].description : "";
-    logCall("QVGetMeasureDesc", {num(index)}, quoted(out));
-    return give(out);
+    return listedText("QVGetMeasureDesc", index, &ListedMeasure::description);
 }
 
 int16_t QVGetDimEdgeCount(const char *query, int32_t edge) {

@@ -228,22 +228,19 @@ Query *ServerSession::findQuery(const std::string &name) {
     return nullptr;
 }
 
-const Database *ServerSession::dataDatabase() const {
-    if (!model_.relational.present)
-        return nullptr;
+const Database *ServerSession::modelDatabase(const std::string &name) const {
     for (const Database &db : model_.databases)
-        if (sameName(db.name, model_.relational.dataDatabase))
+        if (sameName(db.name, name))
             return &db;
     return nullptr;
 }
 
+const Database *ServerSession::dataDatabase() const {
+    return model_.relational.present ? modelDatabase(model_.relational.dataDatabase) : nullptr;
+}
+
 const Database *ServerSession::codeDatabase() const {
-    if (!model_.relational.present)
-        return nullptr;
-    for (const Database &db : model_.databases)
-        if (sameName(db.name, model_.relational.codeDatabase))
-            return &db;
-    return nullptr;
+    return model_.relational.present ? modelDatabase(model_.relational.codeDatabase) : nullptr;
 }
 
 }  // namespace qvsim

@@ -100,6 +100,7 @@ public:
 
 private:
     bool matchesFile(const Database &db, const std::string &text) const;
+    const Database *modelDatabase(const std::string &name) const;
 
     ServerModel model_;
     std::vector<AttachedDatabase> attached_;

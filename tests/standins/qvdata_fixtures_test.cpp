@@ -33,18 +33,6 @@ protected:
         EXPECT_STREQ(QVExecute("qv_otherappdtbs = na"), "");
         return q;
     }
-    static Names measures(const std::string &q) {
-        Names out;
-        for (int i = 0; i < QVGetMeasureCount(q.c_str()); ++i)
-            out.push_back(QVGetMeasureName(q.c_str(), i));
-        return out;
-    }
-    static Names edge(const std::string &q, int e) {
-        Names out;
-        for (int i = 0; i < QVGetDimEdgeCount(q.c_str(), e); ++i)
-            out.push_back(QVGetDimensionName(q.c_str(), e, i));
-        return out;
-    }
     // Deletes the query and detaches as the session does; returns the count.
     static int finish(const std::string &q) {
         EXPECT_EQ(QVDeleteQuery(q.c_str()), 1);
@@ -64,10 +52,10 @@ TEST_F(FixtureTest, SalesServerAnswersAnEdit) {
     open("sales.json");
     std::string q = createAndRunWizard();
     EXPECT_STREQ(QVExecute("shw naspell"), "NA");
-    EXPECT_EQ(measures(q), (Names{"SALES", "MARGIN.PCT", "FC.SALES"}));
-    EXPECT_EQ(edge(q, 0), (Names{"MEASURE", "TIME"}));
-    EXPECT_EQ(edge(q, 1), Names{"PRODUCT"});
-    EXPECT_EQ(edge(q, 2), (Names{"REGION", "CHANNEL", "SCENARIO"}));
+    EXPECT_EQ(measureNames(q), (Names{"SALES", "MARGIN.PCT", "FC.SALES"}));
+    EXPECT_EQ(edgeNames(q, 0), (Names{"MEASURE", "TIME"}));
+    EXPECT_EQ(edgeNames(q, 1), Names{"PRODUCT"});
+    EXPECT_EQ(edgeNames(q, 2), (Names{"REGION", "CHANNEL", "SCENARIO"}));
     EXPECT_STREQ(QVGetDatabase(0, 1), "C:\\Quorvel\\data\\SALES.DB");
     EXPECT_STREQ(QVGetDatabase(1, 1), "C:\\Quorvel\\data\\FORECAST.DB");
     EXPECT_STREQ(QVGetMeasureDatabase(q.c_str(), 1, 1), "C:\\Quorvel\\data\\SALES.DB");
@@ -133,10 +121,10 @@ TEST_F(FixtureTest, RelationalServerStartsItsSourceFirst) {
 
     std::string q = createAndRunWizard();
     EXPECT_STREQ(QVExecute("shw naspell"), "n/a");
-    EXPECT_EQ(measures(q), (Names{"REVENUE", "QTY", "AVG.TICKET", "ITEM.CODE"}));
-    EXPECT_EQ(edge(q, 0), (Names{"DAY", "MEASURE"}));
-    EXPECT_EQ(edge(q, 1), (Names{"ITEM", "STORE"}));
-    EXPECT_EQ(edge(q, 2), Names{});
+    EXPECT_EQ(measureNames(q), (Names{"REVENUE", "QTY", "AVG.TICKET", "ITEM.CODE"}));
+    EXPECT_EQ(edgeNames(q, 0), (Names{"DAY", "MEASURE"}));
+    EXPECT_EQ(edgeNames(q, 1), (Names{"ITEM", "STORE"}));
+    EXPECT_EQ(edgeNames(q, 2), Names{});
     EXPECT_STREQ(QVGetDatabase(0, 1), "/srv/quorvel/sys/DSCODE.db");
     EXPECT_STREQ(QVGetDatabase(1, 1), "/srv/quorvel/sly/SLYDATA.DB");
     EXPECT_STREQ(QVExecute("row w 16 <obj(data, 'ITEM.CODE') obj(data, 'DAY') obj(data, 'ITEM')>"),

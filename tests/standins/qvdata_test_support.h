@@ -52,6 +52,23 @@ inline const char *smallModel() {
 })json";
 }
 
+using Names = std::vector<std::string>;
+
+// A query's measure names, and one edge's dimension names.
+inline Names measureNames(const std::string &q) {
+    Names out;
+    for (int i = 0; i < QVGetMeasureCount(q.c_str()); ++i)
+        out.push_back(QVGetMeasureName(q.c_str(), i));
+    return out;
+}
+
+inline Names edgeNames(const std::string &q, int e) {
+    Names out;
+    for (int i = 0; i < QVGetDimEdgeCount(q.c_str(), e); ++i)
+        out.push_back(QVGetDimensionName(q.c_str(), e, i));
+    return out;
+}
+
 class QvdataTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -82,18 +99,10 @@ protected:
         QVCreateCube(q.c_str());
         return q;
     }
-    // One edge's dimension names.
-    static std::vector<std::string> edge(const std::string &q, int e) {
-        std::vector<std::string> out;
-        for (int i = 0; i < QVGetDimEdgeCount(q.c_str(), e); ++i)
-            out.push_back(QVGetDimensionName(q.c_str(), e, i));
-        return out;
-    }
+    static Names edge(const std::string &q, int e) { return edgeNames(q, e); }
 
     int16_t handle = 0;
 };
-
-using Names = std::vector<std::string>;
 
 }  // namespace qvtest
 

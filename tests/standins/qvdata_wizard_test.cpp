@@ -13,12 +13,7 @@ protected:
     }
     void plan(const char *json) { ASSERT_EQ(qvStandinSetWizardPlans(handle, json), 1) << qvStandinLastError(); }
     int32_t run() { return QVStartWizard(query.c_str(), 0); }
-    Names measures() {
-        Names out;
-        for (int i = 0; i < QVGetMeasureCount(query.c_str()); ++i)
-            out.push_back(QVGetMeasureName(query.c_str(), i));
-        return out;
-    }
+    Names measures() { return measureNames(query); }
 
     std::string query;
 };
