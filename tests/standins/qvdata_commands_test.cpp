@@ -251,3 +251,43 @@ TEST_F(CommandTest, WithoutAServerEveryCommandFails) {
 
 }  // namespace
 }  // namespace qvtest
+
+namespace qvtest {
+namespace {
+
+// Every prefix of every command form, cut anywhere: the server answers each,
+// and a failure always prints an error.
+TEST_F(CommandTest, EveryPrefixOfEveryCommandGetsAnAnswer) {
+    const std::string commands[] = {
+        "row w 16 <obj(data, 'REVENUE') obj(data, 'TIME')>",
+        "limit name to obj(property 'CUSTMEAS') eq true",
+        "show charlist(name)",
+        "show qv_refs('C1')",
+        "dsc C1",
+        "show obj(formula, 'C3')",
+        "shw obj(property 'LONGLABELFRM' 'TIME')",
+        "limit QV_SEL TO 'OUTER'",
+        "shw QV_SELVALUE",
+        "dtb attach SALES.DB;dtb attach SHOP.DB",
+        "qv_otherappdtbs = na",
+        "dtb attach DSCODE.db LAST RO",
+        "push ifcopy;ifcopy=no;call DS.STARTUP('QV01',-\n'6',-\n'sales',-\n'C:/data/sales.db',-\n"
+        "'C:/ds/start.prg',-\n'scott\\ntiger\\nORA\\nORACLE\\n',-\n'PERSONAL');pop ifcopy",
+        "show QV_GETSLYDATADB('1')",
+    };
+    int answered = 0;
+    for (const std::string &command : commands)
+        for (size_t n = 0; n <= command.size(); ++n) {
+            std::string prefix = command.substr(0, n);
+            int32_t ok;
+            std::string reply = execEx(prefix, ok);
+            ASSERT_TRUE(ok == 0 || ok == 1) << prefix;
+            if (ok == 0)
+                ASSERT_NE(reply.find("ERROR: "), std::string::npos) << prefix;
+            ++answered;
+        }
+    EXPECT_EQ(answered, 521);
+}
+
+}  // namespace
+}  // namespace qvtest
