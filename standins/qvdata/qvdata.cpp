@@ -1,98 +1,541 @@
-// Stand-in for the data library with minimal behaviour: it attaches to any
-// positive handle, names queries, and holds no databases, measures or
-// dimensions.
+// The data library's functions over simulated servers. This file holds the
+// library's own state (open servers, the attached one, options, the measure
+// list of QVGetMeasures, the reply buffer, injected failures, the call log)
+// and turns each call into work on a ServerSession, logging it.
 #include "standins/qvdata/qvdata_standin.h"
 
-#include <stdio.h>
-#include <string.h>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "standins/qvdata/call_log.h"
+#include "standins/qvdata/command_language.h"
+#include "standins/qvdata/server_session.h"
+#include "standins/qvdata/wizard.h"
 
 namespace {
 
-int32_t pagewrightCalls = 0;
-int32_t pagewrightFlag = 0;
-int16_t attached = 0;
-int32_t queryNumber = 0;
-char queryName[32];
-char defaultAttachMode[8] = "RW";
+using namespace qvsim;
 
-const char kEmpty[] = "";
+const char *const kFunctions[] = {
+    "QVPagewright", "QVSetTarsikHome", "QVSetKHVMethod", "QVConnectHandle", "QVDisconnect",
+    "QVClose", "QVCreateQuery", "QVDeleteQuery", "QVGetOption", "QVSetOption", "QVStartWizard",
+    "QVExecute", "QVExecuteEx", "QVGetDatabaseCount", "QVGetDatabase", "QVDatabaseAttach",
+    "QVDatabaseDetach", "QVGetMeasureCount", "QVGetMeasureName", "QVGetMeasureDatabase",
+    "QVGetMeasures", "QVGetMeasure", "QVGetMeasureDesc", "QVGetDimEdgeCount",
+    "QVGetDimensionName", "QVGetDimensionDesc", "QVGetDimensionHierName", "QVGetSelectionScript",
+    "QVGetSelectionSortScript", "QVIsMeasureDimension", "QVAddMeasure", "QVCreateCube",
+    "QVRunQuery", "QVSetDimensionEdge", "QVSetScript"};
+
+struct ListedMeasure {
+    std::string name, description;
+};
+
+struct Library {
+    int32_t pagewrightCalls = 0;
+    int32_t pagewrightFlag = 0;
+    std::map<int16_t, std::unique_ptr<ServerSession>> servers;
+    int32_t nextHandle = 1;
+    int16_t attached = 0;
+    int queryNumber = 0;
+    std::map<std::string, std::string> options{{"DefaultAttachMode", "RW"}};
+    std::map<std::string, int> failures;
+    std::vector<ListedMeasure> measureList;
+    std::string reply;
+    std::string lastError;
+    CallLog log;
+    std::vector<std::string> notes;  // written after the entry of the call being made
+};
+
+Library &lib() {
+    static Library library;
+    return library;
+}
+
+std::string str(const char *p) { return p == nullptr ? std::string() : std::string(p); }
+std::string num(long long n) { return std::to_string(n); }
+
+const char *give(const std::string &text) {
+    lib().reply = text;
+    return lib().reply.c_str();
+}
+
+void note(const std::string &text) { lib().notes.push_back(text); }
+
+void logCall(const char *fn, const std::vector<std::string> &args, const std::string &result) {
+    std::string entry = std::string(fn) + "(";
+    for (size_t i = 0; i < args.size(); ++i)
+        entry += (i ? ", " : "") + args[i];
+    entry += ")";
+    if (!result.empty())
+        entry += " = " + result;
+    Library &l = lib();
+    l.log.add(entry);
+    for (const std::string &n : l.notes)
+        l.log.note(n);
+    l.notes.clear();
+}
+
+// True when an injected failure takes this call.
+bool failing(const char *fn) {
+    auto it = lib().failures.find(fn);
+    if (it == lib().failures.end() || it->second == 0)
+        return false;
+    if (it->second > 0)
+        --it->second;
+    note("failure injected");
+    return true;
+}
+
+ServerSession *session() {
+    auto it = lib().servers.find(lib().attached);
+    return it == lib().servers.end() ? nullptr : it->second.get();
+}
+
+Query *queryNamed(const char *name) {
+    ServerSession *s = session();
+    return s == nullptr ? nullptr : s->findQuery(str(name));
+}
+
+int16_t count16(size_t n) { return static_cast<int16_t>(n > 32767 ? 32767 : n); }
+
+std::string attachMode() {
+    auto it = lib().options.find("DefaultAttachMode");
+    return it != lib().options.end() && sameName(it->second, "RO") ? "RO" : "RW";
+}
+
+int16_t openServer(const std::string &json, const std::string &source) {
+    Library &l = lib();
+    ServerModel model;
+    std::string error;
+    if (!parseModel(json, model, error)) {
+        l.lastError = source + ": " + error;
+        return 0;
+    }
+    if (l.nextHandle > 32767) {
+        l.lastError = "no server handles are left";
+        return 0;
+    }
+    int16_t handle = static_cast<int16_t>(l.nextHandle++);
+    for (const auto &o : model.options)
+        l.options[o.first] = o.second;
+    for (const auto &f : model.failures)
+        l.failures[f.first] = f.second;
+    std::string title = model.title;
+    l.servers[handle] = std::make_unique<ServerSession>(std::move(model));
+    l.lastError.clear();
+    l.log.add("-- server " + num(handle) + " opened: " + (title.empty() ? source : title));
+    return handle;
+}
+
+std::string databaseText(const Database *db, int32_t form) {
+    if (db == nullptr)
+        return "";
+    return form == 0 ? db->name : form == 1 ? db->path : "";
+}
+
+const QueryMeasure *measureAt(const char *query, int32_t index) {
+    Query *q = queryNamed(query);
+    if (q == nullptr || index < 0 || index >= static_cast<int32_t>(q->measures.size()))
+        return nullptr;
+    return &q->measures[index];
+}
+
+const CubeDimension *dimension(const char *query, int32_t edge, int32_t index) {
+    Query *q = queryNamed(query);
+    return q == nullptr ? nullptr : dimensionAt(*q, edge, index);
+}
+
+std::vector<std::string> dimArgs(const char *query, int32_t edge, int32_t index) {
+    return {quoted(query), num(edge), num(index)};
+}
+
+// The text functions about a query's dimension share one shape.
+const char *dimensionText(const char *fn, const char *query, int32_t edge, int32_t index,
+                          std::string CubeDimension::*field) {
+    const CubeDimension *d = failing(fn) ? nullptr : dimension(query, edge, index);
+    std::string out = d == nullptr ? std::string() : d->*field;
+    logCall(fn, dimArgs(query, edge, index), quoted(out));
+    return give(out);
+}
+
+// QVDatabaseAttach (at the end, in the attach mode; an attached database
+// stays) and QVDatabaseDetach.
+int32_t databaseCall(const char *fn, const char *database, bool attach) {
+    ServerSession *s = failing(fn) ? nullptr : session();
+    int32_t ok = 0;
+    if (s != nullptr) {
+        const Database *db = s->findDatabase(str(database));
+        std::string why = "no such database";
+        ok = db != nullptr && (attach ? s->attachedIndex(db) >= 0 || s->attach(db, true, attachMode(), why)
+                                      : s->detach(db, why));
+        if (!ok)
+            note(why);
+    }
+    logCall(fn, {quoted(database)}, num(ok));
+    return ok;
+}
+
+// An entry of the measure list that QVGetMeasures chose.
+const char *listedText(const char *fn, int32_t index, std::string ListedMeasure::*field) {
+    const std::vector<ListedMeasure> &list = lib().measureList;
+    bool in = !failing(fn) && index >= 0 && index < static_cast<int32_t>(list.size());
+    std::string out = in ? list[index].*field : "";
+    logCall(fn, {num(index)}, quoted(out));
+    return give(out);
+}
+
+int32_t logResult(const char *fn, const std::vector<std::string> &args, int32_t result) {
+    logCall(fn, args, num(result));
+    return result;
+}
+
+std::string readFile(const char *path, bool &ok) {
+    std::ifstream in(str(path), std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    ok = static_cast<bool>(in) || in.eof();
+    return text.str();
+}
 
 }  // namespace
 
 extern "C" {
 
-int32_t qvStandinPagewrightCalls(void) { return pagewrightCalls; }
-int32_t qvStandinPagewrightFlag(void) { return pagewrightFlag; }
+int32_t qvStandinPagewrightCalls(void) { return lib().pagewrightCalls; }
+int32_t qvStandinPagewrightFlag(void) { return lib().pagewrightFlag; }
+
+int16_t qvStandinOpenServer(const char *modelFile) {
+    bool ok = false;
+    std::string json = readFile(modelFile, ok);
+    if (!ok || json.empty()) {
+        lib().lastError = "cannot read the model file " + str(modelFile);
+        return 0;
+    }
+    return openServer(json, str(modelFile));
+}
+
+int16_t qvStandinOpenServerText(const char *modelJson) { return openServer(str(modelJson), "model text"); }
+
+int32_t qvStandinCloseServer(int16_t handle) {
+    Library &l = lib();
+    if (l.servers.erase(handle) == 0)
+        return 0;
+    if (l.attached == handle)
+        l.attached = 0;
+    l.log.add("-- server " + num(handle) + " closed");
+    return 1;
+}
+
+int16_t qvStandinAttachedServer(void) { return session() == nullptr ? 0 : lib().attached; }
+
+const char *qvStandinLastError(void) { return give(lib().lastError); }
+
+int32_t qvStandinSetWizardPlans(int16_t handle, const char *plansJson) {
+    Library &l = lib();
+    auto it = l.servers.find(handle);
+    if (it == l.servers.end()) {
+        l.lastError = "no server has the handle " + num(handle);
+        return 0;
+    }
+    std::vector<WizardPlan> plans;
+    std::string error;
+    if (!parseWizardPlans(str(plansJson), plans, error)) {
+        l.lastError = error;
+        return 0;
+    }
+    it->second->plans.assign(plans.begin(), plans.end());
+    l.lastError.clear();
+    return 1;
+}
+
+int32_t qvStandinFailNext(const char *function, int32_t count) {
+    for (const char *fn : kFunctions)
+        if (str(function) == fn) {
+            lib().failures[fn] = count;
+            lib().lastError.clear();
+            return 1;
+        }
+    lib().lastError = "the data library has no function " + str(function);
+    return 0;
+}
+
+int32_t qvStandinLogCount(void) { return static_cast<int32_t>(lib().log.size()); }
+
+const char *qvStandinLogEntry(int32_t index) {
+    const CallLog &log = lib().log;
+    return give(index >= 0 && static_cast<size_t>(index) < log.size() ? log.entry(index) : "");
+}
+
+const char *qvStandinLogText(void) { return give(lib().log.text()); }
+void qvStandinClearLog(void) { lib().log.clear(); }
+
+void qvStandinReset(void) {
+    Library &l = lib();
+    int32_t calls = l.pagewrightCalls, flag = l.pagewrightFlag;
+    l = Library();
+    l.pagewrightCalls = calls;
+    l.pagewrightFlag = flag;
+}
 
 int32_t QVPagewright(int32_t flag) {
-    ++pagewrightCalls;
-    pagewrightFlag = flag;
-    return 1;
+    ++lib().pagewrightCalls;
+    lib().pagewrightFlag = flag;
+    return logResult("QVPagewright", {num(flag)}, 1);
 }
 
-void QVSetTarsikHome(const char *) {}
-void QVSetKHVMethod(uint32_t) {}
+void QVSetTarsikHome(const char *home) { logCall("QVSetTarsikHome", {quoted(home)}, ""); }
+
+void QVSetKHVMethod(uint32_t method) { logCall("QVSetKHVMethod", {num(method)}, ""); }
 
 int32_t QVConnectHandle(int16_t handle) {
-    if (handle <= 0)
-        return 0;
-    attached = handle;
-    return 1;
+    int32_t ok = !failing("QVConnectHandle") && lib().servers.count(handle) != 0;
+    if (ok)
+        lib().attached = handle;
+    return logResult("QVConnectHandle", {num(handle)}, ok);
 }
 
-void QVDisconnect(void) { attached = 0; }
-void QVClose(void) { attached = 0; }
+void QVDisconnect(void) {
+    lib().attached = 0;
+    logCall("QVDisconnect", {}, "");
+}
+
+void QVClose(void) {
+    Library &l = lib();
+    l.attached = 0;
+    for (auto &s : l.servers)
+        s.second->queries.clear();
+    l.measureList.clear();
+    logCall("QVClose", {}, "");
+}
 
 const char *QVCreateQuery(void) {
-    if (attached == 0)
-        return kEmpty;
-    snprintf(queryName, sizeof queryName, "QUERY%d", ++queryNumber);
-    return queryName;
+    ServerSession *s = failing("QVCreateQuery") ? nullptr : session();
+    std::string name;
+    if (s != nullptr) {
+        name = "QUERY" + num(++lib().queryNumber);
+        Query q;
+        q.name = name;
+        s->queries.push_back(q);
+    }
+    logCall("QVCreateQuery", {}, quoted(name));
+    return give(name);
 }
 
-int32_t QVDeleteQuery(const char *query) { return query != nullptr && query[0] != '\0'; }
+int32_t QVDeleteQuery(const char *query) {
+    ServerSession *s = failing("QVDeleteQuery") ? nullptr : session();
+    int32_t ok = 0;
+    if (s != nullptr)
+        for (size_t i = 0; i < s->queries.size() && !ok; ++i)
+            if (s->queries[i].name == str(query)) {
+                s->queries.erase(s->queries.begin() + i);
+                ok = 1;
+            }
+    return logResult("QVDeleteQuery", {quoted(query)}, ok);
+}
 
 const char *QVGetOption(const char *name) {
-    if (name != nullptr && strcmp(name, "DefaultAttachMode") == 0)
-        return defaultAttachMode;
-    return kEmpty;
+    auto it = lib().options.find(str(name));
+    std::string out = failing("QVGetOption") || it == lib().options.end() ? "" : it->second;
+    logCall("QVGetOption", {quoted(name)}, quoted(out));
+    return give(out);
 }
 
 void QVSetOption(const char *name, const char *value) {
-    if (name != nullptr && value != nullptr && strcmp(name, "DefaultAttachMode") == 0)
-        snprintf(defaultAttachMode, sizeof defaultAttachMode, "%s", value);
+    if (!failing("QVSetOption") && !str(name).empty())
+        lib().options[str(name)] = str(value);
+    logCall("QVSetOption", {quoted(name), quoted(value)}, "");
 }
 
-int32_t QVStartWizard(const char *, int32_t) { return 2; }
-const char *QVExecute(const char *) { return kEmpty; }
+int32_t QVStartWizard(const char *query, int32_t flags) {
+    ServerSession *s = failing("QVStartWizard") ? nullptr : session();
+    Query *q = s == nullptr ? nullptr : s->findQuery(str(query));
+    int32_t result = 0;
+    if (q != nullptr && s->plans.empty()) {
+        note("wizard: no plan left; the user closes the wizard");
+        result = 2;
+    } else if (q != nullptr) {
+        WizardPlan plan = s->plans.front();
+        s->plans.pop_front();
+        result = runWizard(*s, *q, plan, attachMode(), note);
+    }
+    return logResult("QVStartWizard", {quoted(query), num(flags)}, result);
+}
 
-const char *QVExecuteEx(const char *, int32_t *ok) {
+const char *QVExecuteEx(const char *command, int32_t *ok) {
+    ServerSession *s = session();
+    CommandResult r;
+    if (failing("QVExecuteEx")) {
+        r.ok = false;
+    } else if (s == nullptr) {
+        r.output = "ERROR: the data library is not connected to a server";
+        r.ok = false;
+    } else {
+        r = executeCommand(*s, str(command));
+    }
     if (ok != nullptr)
-        *ok = 0;
-    return kEmpty;
+        *ok = r.ok ? 1 : 0;
+    logCall("QVExecuteEx", {quoted(command), ok == nullptr ? "NULL" : "&ok"},
+            quoted(r.output) + " ok=" + num(r.ok ? 1 : 0));
+    return give(r.output);
 }
 
-int16_t QVGetDatabaseCount(void) { return 0; }
-const char *QVGetDatabase(int32_t, int32_t) { return kEmpty; }
-int32_t QVDatabaseAttach(const char *) { return 0; }
-int32_t QVDatabaseDetach(const char *) { return 0; }
-int16_t QVGetMeasureCount(const char *) { return 0; }
-const char *QVGetMeasureName(const char *, int32_t) { return kEmpty; }
-const char *QVGetMeasureDatabase(const char *, int32_t, int32_t) { return kEmpty; }
-int16_t QVGetMeasures(const char *) { return 0; }
-const char *QVGetMeasure(int32_t) { return kEmpty; }
-const char *QVGetMeasureDesc(int32_t) { return kEmpty; }
-int16_t QVGetDimEdgeCount(const char *, int32_t) { return 0; }
-const char *QVGetDimensionName(const char *, int32_t, int32_t) { return kEmpty; }
-const char *QVGetDimensionDesc(const char *, int32_t, int32_t) { return kEmpty; }
-const char *QVGetDimensionHierName(const char *, int32_t, int32_t) { return kEmpty; }
-const char *QVGetSelectionScript(const char *, int32_t, int32_t) { return kEmpty; }
-const char *QVGetSelectionSortScript(const char *, int32_t, int32_t) { return kEmpty; }
-int32_t QVIsMeasureDimension(const char *, int32_t, int32_t) { return 0; }
-int32_t QVAddMeasure(const char *, const char *, const char *) { return 0; }
-int32_t QVCreateCube(const char *) { return 0; }
-int32_t QVRunQuery(const char *) { return 0; }
-int32_t QVSetDimensionEdge(const char *, const char *, int32_t, int32_t, int32_t) { return 0; }
-int32_t QVSetScript(const char *, const char *, const char *, const char *) { return 0; }
+const char *QVExecute(const char *command) {
+    ServerSession *s = session();
+    std::string out;
+    if (failing("QVExecute"))
+        out = "";
+    else if (s == nullptr)
+        out = "ERROR: the data library is not connected to a server";
+    else
+        out = executeCommand(*s, str(command)).output;
+    logCall("QVExecute", {quoted(command)}, quoted(out));
+    return give(out);
+}
+
+int16_t QVGetDatabaseCount(void) {
+    ServerSession *s = failing("QVGetDatabaseCount") ? nullptr : session();
+    int16_t n = s == nullptr ? 0 : count16(s->attached().size());
+    logCall("QVGetDatabaseCount", {}, num(n));
+    return n;
+}
+
+const char *QVGetDatabase(int32_t index, int32_t form) {
+    ServerSession *s = failing("QVGetDatabase") ? nullptr : session();
+    std::string out;
+    if (s != nullptr && index >= 0 && index < static_cast<int32_t>(s->attached().size()))
+        out = databaseText(s->attached()[index].database, form);
+    logCall("QVGetDatabase", {num(index), num(form)}, quoted(out));
+    return give(out);
+}
+
+int32_t QVDatabaseAttach(const char *database) { return databaseCall("QVDatabaseAttach", database, true); }
+
+int32_t QVDatabaseDetach(const char *database) { return databaseCall("QVDatabaseDetach", database, false); }
+
+int16_t QVGetMeasureCount(const char *query) {
+    Query *q = failing("QVGetMeasureCount") ? nullptr : queryNamed(query);
+    int16_t n = q == nullptr ? 0 : count16(q->measures.size());
+    logCall("QVGetMeasureCount", {quoted(query)}, num(n));
+    return n;
+}
+
+const char *QVGetMeasureName(const char *query, int32_t index) {
+    const QueryMeasure *m = failing("QVGetMeasureName") ? nullptr : measureAt(query, index);
+    std::string out = m == nullptr ? "" : m->name;
+    logCall("QVGetMeasureName", {quoted(query), num(index)}, quoted(out));
+    return give(out);
+}
+
+const char *QVGetMeasureDatabase(const char *query, int32_t index, int32_t form) {
+    const QueryMeasure *m = failing("QVGetMeasureDatabase") ? nullptr : measureAt(query, index);
+    std::string out = m == nullptr ? "" : databaseText(m->database, form);
+    logCall("QVGetMeasureDatabase", {quoted(query), num(index), num(form)}, quoted(out));
+    return give(out);
+}
+
+int16_t QVGetMeasures(const char *database) {
+    ServerSession *s = failing("QVGetMeasures") ? nullptr : session();
+    std::vector<ListedMeasure> &list = lib().measureList;
+    list.clear();
+    const Database *db = s == nullptr ? nullptr : s->findDatabase(str(database));
+    if (db != nullptr && s->attachedIndex(db) >= 0)
+        for (const ObjectRef &r : s->databaseMeasures(db))
+            list.push_back({r.name(), r.description()});
+    int16_t n = count16(list.size());
+    logCall("QVGetMeasures", {quoted(database)}, num(n));
+    return n;
+}
+
+const char *QVGetMeasure(int32_t index) { return listedText("QVGetMeasure", index, &ListedMeasure::name); }
+
+const char *QVGetMeasureDesc(int32_t index) {
+    return listedText("QVGetMeasureDesc", index, &ListedMeasure::description);
+}
+
+int16_t QVGetDimEdgeCount(const char *query, int32_t edge) {
+    Query *q = failing("QVGetDimEdgeCount") ? nullptr : queryNamed(query);
+    int16_t n = q == nullptr || edge < 0 || edge > 2 ? 0 : count16(q->edges[edge].size());
+    logCall("QVGetDimEdgeCount", {quoted(query), num(edge)}, num(n));
+    return n;
+}
+
+const char *QVGetDimensionName(const char *query, int32_t edge, int32_t index) {
+    return dimensionText("QVGetDimensionName", query, edge, index, &CubeDimension::name);
+}
+
+const char *QVGetDimensionDesc(const char *query, int32_t edge, int32_t index) {
+    return dimensionText("QVGetDimensionDesc", query, edge, index, &CubeDimension::description);
+}
+
+const char *QVGetDimensionHierName(const char *query, int32_t edge, int32_t index) {
+    return dimensionText("QVGetDimensionHierName", query, edge, index, &CubeDimension::hierarchy);
+}
+
+const char *QVGetSelectionScript(const char *query, int32_t edge, int32_t index) {
+    return dimensionText("QVGetSelectionScript", query, edge, index, &CubeDimension::selection);
+}
+
+const char *QVGetSelectionSortScript(const char *query, int32_t edge, int32_t index) {
+    return dimensionText("QVGetSelectionSortScript", query, edge, index, &CubeDimension::sort);
+}
+
+int32_t QVIsMeasureDimension(const char *query, int32_t edge, int32_t index) {
+    const CubeDimension *d = failing("QVIsMeasureDimension") ? nullptr : dimension(query, edge, index);
+    return logResult("QVIsMeasureDimension", dimArgs(query, edge, index), d != nullptr && d->isMeasure);
+}
+
+int32_t QVAddMeasure(const char *query, const char *measure, const char *database) {
+    Query *q = failing("QVAddMeasure") ? nullptr : queryNamed(query);
+    std::string why;
+    int32_t ok = q != nullptr && addMeasure(*session(), *q, str(measure), str(database), why);
+    if (q != nullptr && !ok)
+        note(why);
+    return logResult("QVAddMeasure", {quoted(query), quoted(measure), quoted(database)}, ok);
+}
+
+int32_t QVCreateCube(const char *query) {
+    Query *q = failing("QVCreateCube") ? nullptr : queryNamed(query);
+    std::string why;
+    int32_t ok = q != nullptr && createCube(*session(), *q, why);
+    if (q != nullptr && !ok)
+        note(why);
+    return logResult("QVCreateCube", {quoted(query)}, ok);
+}
+
+int32_t QVRunQuery(const char *query) {
+    Query *q = failing("QVRunQuery") ? nullptr : queryNamed(query);
+    int32_t ok = q != nullptr && q->cubeBuilt && q->cubeCurrent;
+    if (ok)
+        ++q->runs;
+    else if (q != nullptr)
+        note(q->cubeBuilt ? "the measures changed since the cube was built" : "the query has no cube");
+    return logResult("QVRunQuery", {quoted(query)}, ok);
+}
+
+int32_t QVSetDimensionEdge(const char *query, const char *dimension, int32_t edge, int32_t position,
+                           int32_t flag) {
+    Query *q = failing("QVSetDimensionEdge") ? nullptr : queryNamed(query);
+    std::string why;
+    int32_t ok = q != nullptr && placeDimension(*q, str(dimension), edge, position, flag, why);
+    if (q != nullptr && !ok)
+        note(why);
+    return logResult("QVSetDimensionEdge",
+                     {quoted(query), quoted(dimension), num(edge), num(position), num(flag)}, ok);
+}
+
+int32_t QVSetScript(const char *query, const char *dimension, const char *selectionScript,
+                    const char *sortScript) {
+    Query *q = failing("QVSetScript") ? nullptr : queryNamed(query);
+    std::string why, selection = str(selectionScript), sort = str(sortScript);
+    int32_t ok = q != nullptr && setScripts(*q, str(dimension), &selection, &sort, why);
+    if (q != nullptr && !ok)
+        note(why);
+    return logResult("QVSetScript",
+                     {quoted(query), quoted(dimension), quoted(selectionScript), quoted(sortScript)}, ok);
+}
 
 }  // extern "C"

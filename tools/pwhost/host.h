@@ -36,6 +36,8 @@ struct HostSettings {
     std::string charset = "LATIN1";
     std::string modulePath;
     std::vector<std::pair<std::string, std::string>> options;  // --option key=value
+    std::string serverModel;  // --server: a simulated server's model file
+    bool trace = false;       // --trace: print the data library's call log at the end
 };
 
 // The state a subcommand works with: the module, initialised with the
@@ -43,6 +45,7 @@ struct HostSettings {
 struct Host {
     HostSettings settings;
     LoadedModule module;
+    int16_t serverHandle = 0;  // the simulated server's connection handle (--server), else 0
 };
 
 // A subcommand: its arguments after the name; returns the exit status.
@@ -50,5 +53,12 @@ using Command = int (*)(Host &host, const std::vector<std::string> &args);
 
 int commandVersion(Host &host, const std::vector<std::string> &args);
 int commandDefinition(Host &host, const std::vector<std::string> &args);
+int commandSend(Host &host, const std::vector<std::string> &args);
+
+// The simulated server (tools/pwhost/server.cpp): opens --server's model
+// into host.serverHandle (false and a message on failure), and prints the
+// data library's call log for --trace.
+bool openServer(Host &host);
+void printTrace(const Host &host);
 
 #endif

@@ -23,6 +23,7 @@ const CommandEntry kCommands[] = {
      "print a stored definition's records; or the records of NEW that OLD lacks or holds "
      "otherwise (exit 0: none, 1: some, 2: error)",
      commandDefinition, true},
+    {"send", "send [COMMAND...]", "send server commands (or stdin's lines) to --server's model", commandSend},
 };
 
 Host *currentHost = nullptr;
@@ -46,6 +47,8 @@ void printHelp(FILE *out) {
             "  --charset NAME       character set of the NLS environment (default LATIN1)\n"
             "  --option KEY=VALUE   answer the module's option KEY with VALUE (repeatable)\n"
             "  --module PATH        load the module from PATH instead of beside pwhost\n"
+            "  --server MODEL.json  open a simulated server on MODEL.json (the host's connection)\n"
+            "  --trace              print the data library's call log after the command\n"
             "  --help               print this help\n"
             "\n"
             "commands:\n");
@@ -64,7 +67,7 @@ int main(int argc, char **argv) {
             printHelp(stdout);
             return 0;
         }
-        if ((a == "--charset" || a == "--option" || a == "--module") && i + 1 >= argc) {
+        if ((a == "--charset" || a == "--option" || a == "--module" || a == "--server") && i + 1 >= argc) {
             fprintf(stderr, "pwhost: %s needs a value\n", a.c_str());
             return 2;
         }
@@ -72,6 +75,10 @@ int main(int argc, char **argv) {
             host.settings.charset = argv[++i];
         } else if (a == "--module") {
             host.settings.modulePath = argv[++i];
+        } else if (a == "--server") {
+            host.settings.serverModel = argv[++i];
+        } else if (a == "--trace") {
+            host.settings.trace = true;
         } else if (a == "--option") {
             std::string kv = argv[++i];
             size_t eq = kv.find('=');
@@ -111,10 +118,15 @@ int main(int argc, char **argv) {
         fprintf(stderr, "pwhost: %s\n", error.c_str());
         return 1;
     }
+    if (!openServer(host)) {
+        unloadModule(host.module);
+        return 1;
+    }
     currentHost = &host;
     host.module.init(language, nlsGlobalContext(), 0, optionCallback);
     int status = command->run(host, args);
     host.module.term();
+    printTrace(host);
     currentHost = nullptr;
     unloadModule(host.module);
     return status;
