@@ -92,8 +92,10 @@ private:
 // terminates the copy. When the whole span and the terminator don't fit, the
 // copy is cut after the last whole character that leaves room for the
 // terminator (and for the shift-in byte that a cut inside a double-byte shift
-// state adds, so that the copy ends in the single-byte state). The regions may
-// overlap. Returns the bytes copied before the terminator; with capacity
+// state adds, so that the copy ends in the single-byte state); a cut never
+// falls just after a shift-out byte. source starts at a character of the
+// single-byte state, as every text and every position just after a
+// single-byte delimiter does. The regions may overlap. Returns the bytes copied before the terminator; with capacity
 // below the terminator size nothing is written and 0 is returned.
 size_t copyChars(char *destination, size_t capacity, const char *source, size_t sourceBytes);
 

@@ -44,7 +44,8 @@ inline char *lastChar(char *text) {
 int endsWithChar(const char *text, char c);
 
 // The part of path after its last single-byte slash or backslash (all of it
-// when there is none; empty when the path ends in one).
+// when there is none; empty when the path ends in one). No intermediate
+// buffer limits the name: only capacity does.
 void pathBaseName(char *output, size_t capacity, const char *path);
 
 // pathBaseName without the part from its last single-byte dot: archive.tar.gz
