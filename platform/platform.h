@@ -55,9 +55,11 @@ void platformInitComponents();
 // missing or the key has no "=", is cut at size - 1 bytes and terminated;
 // the result is the length of the text in the buffer (so size - 1 when it
 // was cut). One pair of matching quotes around the text (" or ') is dropped
-// before the cut. Trailing blanks of the default are dropped; a null default
-// reads as "". size 0: nothing is written and the result is 0. A null path
-// or section, or a null or empty key, gives the empty text and 0.
+// before the cut. Trailing spaces of the default are dropped; its quotes only
+// when the file exists or could be created there (its folder exists: not for
+// a directory, a missing folder or an unreadable file). A null default reads
+// as "". size 0: nothing is written and the result is 0. A null path or
+// section, or a null or empty key, gives the empty text and 0.
 //
 // Where the cut falls inside a double-byte character of the ANSI code page,
 // Windows ends the text before that character; Linux cuts at the byte.

@@ -36,7 +36,7 @@ uint32_t platformProfileString(const char *path, const char *section, const char
         return 0;
     // Wine reads some other file for a path it can't make full.
     if (strlen(path) > kPlatformProfilePathLimit)
-        return copyProfileDefault(defaultText, buffer, size);
+        return copyProfileDefault(defaultText, false, buffer, size);
     // A cut inside a double-byte character can leave a byte unwritten before
     // the terminator: zeros make the text end before that character instead.
     memset(buffer, 0, size);

@@ -16,11 +16,11 @@ bool startProfileRead(const char *path, const char *section, const char *key,
     return profileNamesGiven(path, section, key);
 }
 
-uint32_t copyProfileDefault(const char *text, char *buffer, uint32_t size) {
+uint32_t copyProfileDefault(const char *text, bool dropQuotes, char *buffer, uint32_t size) {
     size_t length = strlen(text);
     while (length > 0 && text[length - 1] == ' ')
         --length;
-    if (length >= 2 && (text[0] == '"' || text[0] == '\'') && text[length - 1] == text[0]) {
+    if (dropQuotes && length >= 2 && (text[0] == '"' || text[0] == '\'') && text[length - 1] == text[0]) {
         ++text;
         length -= 2;
     }

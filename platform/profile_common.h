@@ -15,8 +15,9 @@ bool startProfileRead(const char *path, const char *section, const char *key,
                       const char **defaultText, char *buffer, uint32_t size);
 
 // Copies text into buffer (size > 0 bytes) with its trailing blanks dropped,
-// then one pair of matching surrounding quotes, then cut at size - 1 bytes;
-// returns the length copied.
-uint32_t copyProfileDefault(const char *text, char *buffer, uint32_t size);
+// then, with dropQuotes, one pair of matching surrounding quotes, then cut at
+// size - 1 bytes; returns the length copied. The Win32 call drops the quotes
+// only when it could open the file or create it (its folder exists).
+uint32_t copyProfileDefault(const char *text, bool dropQuotes, char *buffer, uint32_t size);
 
 #endif  // CBQ_PLATFORM_PROFILE_COMMON_H

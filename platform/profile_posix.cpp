@@ -187,6 +187,32 @@ Found findValue(ProfileFile *file, const Trimmed &section, const Trimmed &key) {
 
 bool isQuote(int c) { return c == '"' || c == '\''; }
 
+// The file when it is a regular file that can be read; a directory or device
+// reads as a file that can't be opened.
+FILE *openRegularFile(const char *path) {
+    FILE *stream = fopen(path, "rb");
+    struct stat status;
+    if (stream != nullptr && (fstat(fileno(stream), &status) != 0 || !S_ISREG(status.st_mode))) {
+        fclose(stream);
+        stream = nullptr;
+    }
+    return stream;
+}
+
+// True when the folder of a missing file exists (the file could be created).
+bool folderExists(const char *path) {
+    struct stat status;
+    if (stat(path, &status) == 0)
+        return false;
+    char folder[kPosixPathSize];
+    snprintf(folder, sizeof folder, "%s", path);
+    char *slash = strrchr(folder, '/');
+    if (slash == nullptr)
+        return false;
+    slash[slash == folder ? 1 : 0] = '\0';
+    return stat(folder, &status) == 0 && S_ISDIR(status.st_mode);
+}
+
 }  // namespace
 
 uint32_t platformProfileString(const char *path, const char *section, const char *key,
@@ -195,21 +221,16 @@ uint32_t platformProfileString(const char *path, const char *section, const char
         return 0;
     char mapped[kPosixPathSize];
     if (strlen(path) > kPlatformProfilePathLimit || !mapWindowsPath(path, false, mapped, sizeof mapped, nullptr))
-        return copyProfileDefault(defaultText, buffer, size);
-    FILE *stream = fopen(mapped, "rb");
-    struct stat status;
-    if (stream != nullptr && (fstat(fileno(stream), &status) != 0 || !S_ISREG(status.st_mode))) {
-        fclose(stream);  // a directory or device reads as a missing file
-        stream = nullptr;
-    }
+        return copyProfileDefault(defaultText, false, buffer, size);
+    FILE *stream = openRegularFile(mapped);
     if (stream == nullptr)
-        return copyProfileDefault(defaultText, buffer, size);
+        return copyProfileDefault(defaultText, folderExists(mapped), buffer, size);
     ProfileFile file(stream);
     file.start();
     Found value = findValue(&file, trim(section), trim(key));
     uint32_t length;
     if (!value.found) {
-        length = copyProfileDefault(defaultText, buffer, size);
+        length = copyProfileDefault(defaultText, true, buffer, size);
     } else {
         long from = value.from, to = value.to;
         if (to > from && isQuote(file.byteAt(from)) && file.byteAt(to) == file.byteAt(from)) {

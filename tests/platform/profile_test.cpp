@@ -152,8 +152,13 @@ TEST_F(Profile, TheDefaultAnswersForWhatIsMissing) {
     EXPECT_EQ(value("nodir\\none.ini", "General", "Key", "def"), "def");
     r = read("none.ini", "General", "Key", "default", 4);
     EXPECT_EQ(r.text, "def");
+    // Quotes go from the default only where the file could be opened or made.
     tree.dir("folder.ini");
     EXPECT_EQ(value("folder.ini", "General", "Key", "def"), "def");
+    EXPECT_EQ(value("folder.ini", "General", "Key", "'d'  "), "'d'");
+    EXPECT_EQ(value("folder.ini\\x.ini", "General", "Key", "'d'  "), "d");
+    EXPECT_EQ(value("nodir\\none.ini", "General", "Key", "'d'  "), "'d'");
+    EXPECT_EQ(value("nodir\\none.ini", "General", "Key", "def\t"), "def\t");
 }
 
 TEST_F(Profile, NullOrEmptyNamesReadAsEmpty) {
