@@ -1,12 +1,214 @@
 // The thin layer over the operating system. On Windows each function is the
 // Win32 call it names; on Linux it is a small implementation of our own that
-// behaves as that call does wherever the module depends on it.
+// behaves as that call does wherever the module depends on it. Wine is the
+// reference for "as that call does"; the notes below say where real Windows
+// is known to differ.
+//
+// Every text is a zero-terminated byte string; every buffer comes with its
+// size in bytes and is never written past it. Nothing here allocates.
+//
+// Paths are Windows paths, as the module composes them: backslashes (forward
+// slashes work too), "." and ".." resolved by their text, one trailing dot of
+// an inner component and every trailing dot and blank of the last component
+// dropped, letters matched without regard to case. On Linux a path maps onto
+// the file system with '/' for each backslash, relative paths start at the
+// current directory, and each component is looked up without regard to ASCII
+// case (an exact match first, else the first match in listing order). Linux
+// has no drive letters and no UNC names: a path that starts with "X:" or with
+// two separators names nothing there. Names in a directory that no Windows
+// path could name (holding \ : * ? " < > |) are not seen on Linux.
 #ifndef CBQ_PLATFORM_PLATFORM_H
 #define CBQ_PLATFORM_PLATFORM_H
+
+#include <stdint.h>
 
 // Initialises the component-object library for the calling thread
 // (OleInitialize with a null argument on Windows, nothing on Linux). The
 // result is not reported: the module does not depend on it.
 void platformInitComponents();
+
+// ---------------------------------------------------------------------------
+// Private-profile (INI) reading: GetPrivateProfileStringA / IntA.
+//
+// Section and key names are matched without regard to case, after blanks
+// around them are dropped (in the file and in the arguments). Only the first
+// section of a name counts, and in it the first line of the key. Lines are
+// trimmed of blanks (space, tab, CR, LF, VT, FF and Ctrl-Z); LF ends a line,
+// and so does CR where no LF follows in the rest of the file (CR LF and
+// CR-only files both read right). Lines before the first section belong to
+// the section "". A key line is "name = value": blanks around the name and
+// the value are dropped; a line without "=" is a key with no value, which
+// reads as missing. ';' is not special: a line ";x=1" is the key ";x", so a
+// commented-out line never answers for "x". A UTF-8 byte-order mark at the
+// start of the file is skipped.
+//
+// On Linux values are raw bytes; Windows reads the file in the ANSI code
+// page (and converts a file with a UTF-8 mark), so there bytes of 0x80 and
+// above go through that code page and blanks include its non-ASCII blanks.
+// Windows caches open profiles; a file rewritten within the same timestamp
+// may read stale there.
+// ---------------------------------------------------------------------------
+
+// Reads the value of key in section of the INI file at path into buffer.
+//
+// The value, or the default when the file, the section or the key is
+// missing or the key has no "=", is cut at size - 1 bytes and terminated;
+// the result is the length of the text in the buffer (so size - 1 when it
+// was cut). One pair of matching quotes around the text (" or ') is dropped
+// before the cut. Trailing spaces of the default are dropped; its quotes only
+// when the file exists or could be created there (its folder exists: not for
+// a directory, a missing folder or an unreadable file). A null default reads
+// as "". size 0: nothing is written and the result is 0. A null path or
+// section, or a null or empty key, gives the empty text and 0.
+//
+// Where the cut falls inside a double-byte character of the ANSI code page,
+// Windows ends the text before that character; Linux cuts at the byte.
+uint32_t platformProfileString(const char *path, const char *section, const char *key,
+                               const char *defaultText, char *buffer, uint32_t size);
+
+// Reads the value of key in section as an integer. The default is returned
+// when the file, the section or the key is missing or the value is empty.
+// Otherwise only the first 29 bytes of the value count (after the quote
+// rule above): leading bytes up to blank are skipped, then an optional '+'
+// or '-', then "0x" (hex), "0o" (octal) or "0b" (binary) with a lower-case
+// letter, else decimal; the digits run to the first byte that is no digit of
+// that base. The number wraps modulo 2^32 and is returned as a signed
+// 32-bit value: "4294967295" gives -1, "12abc" 12, "abc" 0, "0X1F" 0.
+// A null path or section, or a null or empty key, gives the default.
+int32_t platformProfileInt(const char *path, const char *section, const char *key,
+                           int32_t defaultValue);
+
+// ---------------------------------------------------------------------------
+// File attributes: the bits of GetFileAttributesA and of each search match.
+// ---------------------------------------------------------------------------
+
+enum : uint32_t {
+    kPlatformAttributeReadOnly = 0x1,   // a file without write permission
+    kPlatformAttributeHidden = 0x2,     // Linux and Wine: a name starting with '.' (not . or ..)
+    kPlatformAttributeDirectory = 0x10,
+    kPlatformAttributeArchive = 0x20,   // every file that is not a directory
+    kPlatformAttributeOffline = 0x1000, // never set on Linux
+    kPlatformAttributesInvalid = 0xFFFFFFFFu,
+};
+
+enum {
+    kPlatformNameSize = 260,      // a file name of a search match and its terminator
+    kPlatformPathLimit = 260,     // longest path (bytes) that attributes and search accept
+    kPlatformProfilePathLimit = 259,  // longest path (bytes) that profile reading accepts
+};
+
+// The attributes of the file or directory at path; kPlatformAttributesInvalid
+// when nothing is there, when the path is longer than kPlatformPathLimit,
+// and for a file named with a trailing separator. On Linux: a directory
+// gives kPlatformAttributeDirectory, anything else kPlatformAttributeArchive
+// (with ReadOnly when no write permission bit is set); Hidden is added for a
+// name starting with '.'.
+uint32_t platformFileAttributes(const char *path);
+
+// ---------------------------------------------------------------------------
+// File search: FindFirstFileA / FindNextFileA / FindClose.
+//
+// A pattern is a path whose last component may hold '*' (any run of bytes,
+// also none) and '?' (exactly one byte); letters match without regard to
+// case; when the name runs out, trailing '.' and '*' of the pattern match
+// nothing, so "zcf*" finds "zcf" itself and "*.*" finds every name. A name
+// whose 8.3 short form differs from it also matches by that short form: its
+// extension is the first three bytes after the last dot, so "*.qcf" finds
+// "a.qcfx" (Windows does so only on volumes that keep short names; the rest
+// of a short form differs between Windows and Wine and is not relied on).
+// Wildcards in an inner component, an empty last component (a pattern that
+// ends in a separator) and a pattern longer than kPlatformPathLimit find
+// nothing. "." and ".." are matches like any other name ("dir\*" finds them
+// first).
+//
+// Order: Linux returns ".", "..", then the names by their upper-cased bytes
+// (ties by their bytes), as Wine does. Real Windows returns what the file
+// system gives (NTFS: a similar order; FAT: creation order). Callers must not
+// rely on any order.
+// ---------------------------------------------------------------------------
+
+class PlatformFind {
+public:
+    PlatformFind() : handle_(nullptr), attributes_(0), phase_(0), name_(), pattern_() {}
+    ~PlatformFind() { end(); }  // ends a search still open
+
+    // Starts a search; true with the first match, false when nothing
+    // matches (nothing is open then). A search still open is ended first.
+    bool begin(const char *pattern);
+
+    // Moves to the following match; false at the end (the search stays open
+    // until end()).
+    bool next();
+
+    // Ends the search; harmless when none is open.
+    void end();
+
+    // The current match: its name without directory and its attributes.
+    // Valid after a true begin() or next().
+    const char *name() const { return name_; }
+    uint32_t attributes() const { return attributes_; }
+    bool isDirectory() const { return (attributes_ & kPlatformAttributeDirectory) != 0; }
+
+    PlatformFind(const PlatformFind &) = delete;
+    PlatformFind &operator=(const PlatformFind &) = delete;
+
+private:
+    void *handle_;           // the search handle (Windows) or directory stream (Linux)
+    uint32_t attributes_;
+    int phase_;              // Linux: 0 "." next, 1 "..", 2 the first name, 3 the name after name_
+    char name_[kPlatformNameSize];
+    char pattern_[kPlatformNameSize];  // Linux: the last component of the pattern
+};
+
+// ---------------------------------------------------------------------------
+// Registry: RegOpenKeyExA / RegQueryValueExA / RegDeleteValueA, always under
+// HKEY_LOCAL_MACHINE. Key and value names are matched without regard to case;
+// a subkey may not start with a backslash. On Linux the registry is a text
+// file (see the README: "Platform layer on Linux"), named by the environment
+// variable CBQ_REGISTRY or else $HOME/.cbq90/registry, read at every call.
+// ---------------------------------------------------------------------------
+
+// Reads the value valueName of the key subkey into buffer, whatever its
+// type (no expansion, no conversion of a number to text). True when the key
+// and the value exist and the value with a terminator fits in size bytes:
+// the buffer then holds it, terminated. Otherwise false, and the buffer holds
+// the empty text (when size > 0). A value stored with its terminator fits
+// when its text is at most size - 1 bytes long.
+bool platformRegistryRead(const char *subkey, const char *valueName, char *buffer, uint32_t size);
+
+// Opens the key subkey for reading and setting values and deletes its value
+// valueName. True when a value was deleted; false when the key or the value
+// does not exist or the key may not be changed.
+bool platformRegistryDeleteValue(const char *subkey, const char *valueName);
+
+// ---------------------------------------------------------------------------
+// Texts: lstrcmpiA, CharUpperA, wsprintfA.
+// ---------------------------------------------------------------------------
+
+// Compares a and b without regard to case: 0 when equal, else negative or
+// positive. Equality is the same on both targets for ASCII; on Windows the
+// comparison is the user locale's (linguistic: the sign for punctuation and
+// the handling of bytes of 0x80 and above follow it), on Linux it compares
+// the bytes with ASCII letters folded to lower case. Rely on the sign only
+// for letters and digits.
+int platformCompareNoCase(const char *a, const char *b);
+
+// Converts text to upper case in place and returns it. ASCII letters on both
+// targets; on Windows also the letters of the ANSI code page (and an invalid
+// multibyte sequence may change), on Linux bytes of 0x80 and above are kept.
+char *platformUpperCase(char *text);
+
+// Formats into buffer as wsprintfA does and returns the length written. Only
+// wsprintfA's conversions are portable: %d %i %u %x %X %c %s %% with the
+// flags - 0 #, a width and a precision; int and const char * arguments
+// (a null %s prints "(null)"). The output is cut at kPlatformFormatLimit
+// bytes (wsprintfA's own limit) and further at capacity - 1, and always
+// terminated; capacity 0 writes nothing and returns 0.
+enum { kPlatformFormatLimit = 1023 };
+int platformFormat(char *buffer, uint32_t capacity, const char *format, ...)
+#if defined(__GNUC__)
+    __attribute__((format(printf, 3, 4)))
+#endif
+    ;
 
 #endif  // CBQ_PLATFORM_PLATFORM_H
