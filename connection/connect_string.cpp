@@ -20,6 +20,14 @@ bool isSlash(const CharCursor &c) {
            c.position()[0] == kSlash && c.position()[1] == 0;
 }
 
+// The current character is a lead byte without its second byte (before the
+// end of a text in a double-byte set): no character of the set. Written, it
+// would make one character of itself and the slash that follows it, and the
+// field would swallow the next one.
+bool isLoneLeadByte(CharCursor &c) {
+    return !c.singleByte() && c.charBytes() == 1 && c.nls()->shiftSensitive == 0;
+}
+
 // The connect string as it is composed: each piece is written at the end of
 // the text through its own write cursor, which starts in the single-byte
 // state where the previous piece closed. The first piece that does not fit
@@ -104,6 +112,10 @@ char *encodeConnectValue(const char *source, char *destination, size_t capacity,
     CharWriter to(destination, capacity);
     bool fits = true;
     while (fits && !from.atEnd()) {
+        if (isLoneLeadByte(from)) {
+            from.step();
+            continue;
+        }
         bool slash = isSlash(from);
         fits = to.copyChar(&from) && (!slash || to.writeChar(kSlash));
     }

@@ -37,7 +37,9 @@ ResultCode buildConnectString(char *output, size_t capacity, const ServerEntry *
 // the single-byte state (the shift-in byte when a shift-sensitive text ends
 // shifted) with the terminator. A "/" is doubled where it is a character of
 // its own: a single-byte character, or the slash unit of a two-byte-unit
-// set; a "/" byte inside a multibyte character is copied once. Returns
+// set; a "/" byte inside a multibyte character is copied once. A lead byte
+// without its second byte (at the end of a double-byte text) is no character
+// and is left out, so that it cannot join the next "/" into one. Returns
 // destination, or null when the result does not fit (destination then
 // holds the empty text, when capacity leaves room for a terminator).
 char *encodeConnectValue(const char *source, char *destination, size_t capacity, int closing);

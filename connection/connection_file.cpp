@@ -31,6 +31,12 @@ int16_t readShort(const char *path, const char *section, const char *key) {
     return static_cast<int16_t>(static_cast<uint16_t>(readInt(path, section, key)));
 }
 
+// Copies an ASCII literal into a field; measured as bytes, so that it is
+// never read past its end.
+void copyLiteral(char *field, size_t size, const char *literal) {
+    copyChars(field, size, literal, strlen(literal));
+}
+
 void setLogin(int32_t serverLogin, ServerAddress *address) {
     if (serverLogin >= 1 && serverLogin <= 5) {
         address->loginMode = 1;
@@ -48,7 +54,7 @@ void fillAddress(const ConnectionSettings &settings, ServerAddress *address) {
     switch (settings.serverType) {
     case 2:
         address->kind = kAddressLocal;
-        copyText(address->serverString, "ncalrpc:");
+        copyLiteral(address->serverString, sizeof address->serverString, "ncalrpc:");
         break;
     case 0:
         address->kind = kAddressNone;
@@ -136,7 +142,7 @@ void parseServerString(const char *text, ServerAddress *address) {
         copyPart(address->protocol, sizeof address->protocol, rest, colon);
         rest = colon + 1;
     } else {
-        copyText(address->protocol, "ncacn_ip_tcp");
+        copyLiteral(address->protocol, sizeof address->protocol, "ncacn_ip_tcp");
     }
     if (const char *open = findChar(rest, '[')) {
         copyPart(address->endpoint, sizeof address->endpoint, rest, open);

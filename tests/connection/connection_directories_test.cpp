@@ -63,13 +63,22 @@ TEST_F(DirectoriesTest, TheHomeComesFromTheEnvironmentWithoutOneTrailingBackslas
     }
 }
 
-TEST_F(DirectoriesTest, AHomeIsReadUpTo512BytesAndCutOnlyAtASingleByteBackslash) {
-    setEnvironment("TARSIK_HOME", std::string(600, 'h').c_str());
+TEST_F(DirectoriesTest, AHomeIsReadUpTo512Bytes) {
+    setEnvironment("TARSIK_HOME", (std::string(600, 'h') + "\\").c_str());
     StringList list;
     ASSERT_EQ(homeLookup(&list), 1);
     EXPECT_EQ(std::string(list.item(0)->text()), std::string(512, 'h'));
+}
+
+TEST_F(DirectoriesTest, OnlyASingleByteBackslashIsRemovedFromTheHome) {
+    StringList list;
+    if (followsWine() && ansiCodePage() != 0)
+        GTEST_SKIP() << "Wine's environment loses a '\\' that is the second byte of a character";
     use("GBK");
     setEnvironment("TARSIK_HOME", "C:\\\x81\\");  // ends in a character whose second byte is '\'
+    ASSERT_EQ(homeLookup(&list), 1);
+    EXPECT_STREQ(list.item(0)->text(), "C:\\\x81\\");
+    setEnvironment("TARSIK_HOME", "C:\\\x81\\\\");  // and then a backslash of its own
     ASSERT_EQ(homeLookup(&list), 1);
     EXPECT_STREQ(list.item(0)->text(), "C:\\\x81\\");
 }

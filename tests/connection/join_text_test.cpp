@@ -3,6 +3,8 @@
 
 #include <string.h>
 
+#include <string>
+
 #include "tests/support/module_fixture.h"
 
 namespace {
@@ -26,6 +28,14 @@ TEST_F(JoinTextTest, JoinsOnlyWhatFitsWhole) {
     memset(out, '#', sizeof out);
     EXPECT_FALSE(joinTexts(out, 0, {"a"}));
     EXPECT_EQ(out[0], '#');
+}
+
+TEST_F(JoinTextTest, PathsOfTwoByteUnitsAreNotJoined) {
+    initModule("UCS2");
+    char out[16];
+    memset(out, '#', sizeof out);
+    EXPECT_FALSE(joinTexts(out, sizeof out, {"C:\\", "a"}));
+    EXPECT_EQ(std::string(out, 3), std::string("\0\0#", 3));
 }
 
 }  // namespace
