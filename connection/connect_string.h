@@ -28,7 +28,8 @@ enum { kConnectStringSize = 2000 };
 // every credential empty) and copies it, terminator included, into output
 // (capacity bytes). Returns 0; or 3003, with output not written, when the
 // string would not fit the composition area or capacity: a cut string would
-// name another server or other credentials.
+// name another server or other credentials. The host's connect-string
+// buffer holds the longest string, so the dialog passes kConnectStringSize.
 ResultCode buildConnectString(char *output, size_t capacity, const ServerEntry *entry,
                               const Credentials *credentials);
 
