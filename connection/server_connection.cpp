@@ -2,8 +2,12 @@
 
 #include <string.h>
 
+#include "connection/dialog_state.h"
+#include "connection/join_text.h"
 #include "host/memory.h"
 #include "host/qvdata.h"
+#include "text/nls_text.h"
+#include "text/string_list.h"
 
 ServerConnection::ServerConnection()
     : hostWord1(0),
@@ -15,9 +19,12 @@ ServerConnection::ServerConnection()
       firstEntry(nullptr),
       lastEntry(nullptr),
       settings(nullptr),
+      relationalDatabase(),
       chosenPath(),
       helpContext(0),
-      helpFunction(nullptr) {}
+      helpFunction(nullptr) {
+    chosenEntry = nullptr;
+}
 
 ServerConnection::~ServerConnection() {
     if (state & kConnected)
@@ -31,6 +38,8 @@ ServerConnection::~ServerConnection() {
         }
         credentials = nullptr;
     }
+    resetDialogPointers();
+    relationalDatabase.clear();
 }
 
 void freeServerList(ServerConnection *connection) {
@@ -42,4 +51,42 @@ void freeServerList(ServerConnection *connection) {
     }
     connection->firstEntry = nullptr;
     connection->lastEntry = nullptr;
+}
+
+int32_t entryCount(const ServerConnection *connection) {
+    int32_t count = 0;
+    for (const ServerEntry *e = connection->firstEntry; e != nullptr; e = e->next)
+        ++count;
+    return count;
+}
+
+int removeEntry(ServerConnection *connection, ServerEntry *entry) {
+    ServerEntry *previous = nullptr;
+    ServerEntry *e = connection->firstEntry;
+    while (e != nullptr && e != entry) {
+        previous = e;
+        e = e->next;
+    }
+    if (e == nullptr)
+        return 0;
+    if (previous == nullptr)
+        connection->firstEntry = e->next;
+    else
+        previous->next = e->next;
+    if (connection->lastEntry == e)
+        connection->lastEntry = previous;
+    if (chosenEntry == e)
+        chosenEntry = nullptr;
+    memFree(e);
+    return 1;
+}
+
+bool entryPath(StringList *directories, const ServerEntry *entry, char *path, size_t capacity) {
+    const NlsString *directory = directories->item(entry->directoryIndex);
+    if (directory == nullptr) {
+        if (capacity >= terminatorSize())
+            putTerminator(path);
+        return false;
+    }
+    return joinTexts(path, capacity, {directory->text(), entry->fileName});
 }

@@ -7,7 +7,7 @@ dll=$1
 objdump=${2:-i686-w64-mingw32-objdump}
 fail=0
 # The libraries the module calls today; each must be imported by name.
-required="QVDATA.dll tsknls9.dll"
+required="QVDATA.dll tsknls9.dll tskcore9.dll"
 
 case "$(file -b "$dll")" in
   "PE32 executable (DLL)"*"Intel 80386"*) ;;

@@ -3,12 +3,16 @@
 #include <string.h>
 
 #include "cbq90.h"
+#include "connection/connection_directories.h"
+#include "connection/dialog_state.h"
 #include "host/module_state.h"
 #include "host/tsknls.h"
 
 void resetModuleState() {
     cbqTerm();
     memFailAt(0);
+    connectionDirectories.clear();
+    resetDialogPointers();
     void *instance = moduleState.instance;
     memset(&moduleState, 0, sizeof moduleState);
     moduleState.instance = instance;

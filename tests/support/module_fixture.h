@@ -10,7 +10,8 @@
 
 // Puts the module-wide state back as it is right after loading: no NLS
 // handles, terminator size 0, multibyte switch off, no callback, no help path,
-// no process-wide connection.
+// no process-wide connection, no connection directories, no connect dialog
+// pointers.
 void resetModuleState();
 
 // Initialises the module with the stand-in's handles for charset (resetting

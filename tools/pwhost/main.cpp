@@ -15,6 +15,7 @@ struct CommandEntry {
     const char *summary;
     Command run;
     bool standalone = false;  // runs without loading the module
+    bool internal = false;    // runs on the module's own routines linked into pwhost
 };
 
 const CommandEntry kCommands[] = {
@@ -24,6 +25,13 @@ const CommandEntry kCommands[] = {
      "otherwise (exit 0: none, 1: some, 2: error)",
      commandDefinition, true},
     {"send", "send [COMMAND...]", "send server commands (or stdin's lines) to --server's model", commandSend},
+    {"servers", "servers",
+     "the connection directories and the servers that the connect dialog offers (from TARSIK_HOME)",
+     commandServers, false, true},
+    {"connect-string", "connect-string FILE.qcf [CREDENTIALS]",
+     "the connect string of FILE.qcf and the credentials --domain, --user, --password, --sly-user, "
+     "--sly-password, --quorvel-id",
+     commandConnectString, false, true},
 };
 
 Host *currentHost = nullptr;
@@ -113,6 +121,15 @@ int main(int argc, char **argv) {
     if (language == nullptr) {
         fprintf(stderr, "pwhost: unknown character set '%s'\n", host.settings.charset.c_str());
         return 2;
+    }
+    if (command->internal) {
+        // The module's copy linked into pwhost, initialised as a host would.
+        currentHost = &host;
+        cbqInit(language, nlsGlobalContext(), 0, optionCallback);
+        int status = command->run(host, args);
+        cbqTerm();
+        currentHost = nullptr;
+        return status;
     }
     std::string error;
     if (!loadModule(host.settings.modulePath, host.module, error)) {
