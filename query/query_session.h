@@ -1,18 +1,39 @@
-// A QuerySession carries out one cbqEdit call: cbqEdit creates one, runs its
-// edit once and destroys it.
+// QuerySession: one cbqEdit call from start to end. cbqEdit creates one
+// session, runs its edit once and destroys it.
+//
+// The edit attaches the data library to the host's connection, runs the
+// relational start-up for a server with a relational source, creates a
+// query, rebuilds it from the host's stored definition, runs the wizard and,
+// when the user finishes, serialises the query, describes its columns, hands
+// the new definition text and the columns to the host and releases the query
+// in the data library again.
+//
+// The fields are public: the steps that fill them (relational start-up,
+// rebuild, serialiser and server scripts, column description) are plain
+// functions over the session, each in its own file.
+//
+// Ownership: the session owns the output and input definitions, the column
+// list, the column records (with their name blocks) until they are handed to
+// the host, and the custom-measure table. It never owns the connection.
 #ifndef CBQ_QUERY_QUERY_SESSION_H
 #define CBQ_QUERY_QUERY_SESSION_H
 
 #include <stdint.h>
 
 #include "cbq90.h"
+#include "text/growable_text.h"
 
 class ServerConnection;
+class QueryDefinition;
+struct ColumnInfo;     // columns/column_descriptors.h
+struct CustomMeasure;  // query/server_scripts.h
+
+enum { kNaSpellingSize = 20 };  // at most 19 bytes of text and a terminator
 
 class QuerySession {
 public:
-    QuerySession();
-    ~QuerySession();
+    QuerySession();   // the initial values listed with the fields
+    ~QuerySession();  // deletes a query that still exists, frees what it owns
     QuerySession(const QuerySession &) = delete;
     QuerySession &operator=(const QuerySession &) = delete;
 
@@ -24,9 +45,23 @@ public:
                     uint8_t *measureCount, const char *helpPath, PWQCOL **columns,
                     uint8_t *columnCount);
 
-    ServerConnection *connection;  // the process-wide connection, not owned
-    int32_t newQuery;              // 1 when the host passed no definition
-    uint32_t helpMethod;           // handed to the data library
+    ServerConnection *connection;       // null; the process-wide connection, not owned
+    GrowableText queryName;             // empty while no query exists in the data library
+    GrowableText definitionText;        // the stored-form text produced for the host
+    int32_t newQuery;                   // 1: the host passed no definition
+    QueryDefinition *outputDefinition;  // owned; written by the serialiser
+    QueryDefinition *inputDefinition;   // owned; parsed by the rebuild
+    ColumnInfo *columnList;             // owned; one entry per measure and dimension
+    int32_t entryCount;                 // entries in the column list
+    int32_t measureCount;               // QVGetMeasureCount of the finished query
+    int32_t dimensionCount;             // non-measure dimensions on the edges
+    PWQCOL *columnRecords;              // owned until handed to the host
+    int32_t columnRecordCount;          // records in columnRecords
+    CustomMeasure *customMeasures;      // owned; the custom-measure table
+    int32_t customMeasureCount;         // -1 while the table has not been read
+    int32_t customMeasureRecordCounter; // numbers the CMeasure%dd / %df records
+    char naSpelling[kNaSpellingSize];   // the server's not-available spelling
+    uint32_t helpMethod;                // handed to QVSetKHVMethod
 };
 
 #endif  // CBQ_QUERY_QUERY_SESSION_H
