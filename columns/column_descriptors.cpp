@@ -24,6 +24,9 @@ namespace {
 constexpr size_t kListHeader = alignof(ColumnInfo) < sizeof(int32_t) ? sizeof(int32_t)
                                                                        : alignof(ColumnInfo);
 static_assert(kListHeader % alignof(ColumnInfo) == 0, "entries stay aligned");
+#if defined(_WIN32) && !defined(_WIN64)
+static_assert(kListHeader == sizeof(int32_t), "on 32-bit Windows the block starts with the count");
+#endif
 
 ColumnInfo *newColumnList(int32_t count) {
     size_t bytes = kListHeader + static_cast<size_t>(count) * sizeof(ColumnInfo);
@@ -94,21 +97,22 @@ bool nextTypeWord(const char **position, GrowableText *word) {
 
 int32_t nonNegative(int32_t count) { return count < 0 ? 0 : count; }
 
-// The measure list of the database with the given index in the output
-// definition: its file name ("DB%d", empty when missing) reduced to its stem.
-// Returns the number of measures in the list, or -1 when memory is short.
-int32_t selectMeasureList(const QueryDefinition *definition, int32_t databaseIndex) {
+// Chooses the measure list of the database with the given index in the
+// output definition: its file name ("DB%d", empty when missing) reduced to
+// its stem is passed to QVGetMeasures, whose answer goes to *listed. False
+// when memory is short.
+bool selectMeasureList(const QueryDefinition *definition, int32_t databaseIndex, int32_t *listed) {
     GrowableText fileName;
     if (definition != nullptr &&
         definition->findTextF(&fileName, "DB%d", databaseIndex) == QueryDefinition::kNoMemory)
-        return -1;
+        return false;
     char *stem = dupText(fileName.text(), 0);
     if (stem == nullptr)
-        return -1;
+        return false;
     pathStem(stem, textLength(stem) + terminatorSize(), stem);
-    int32_t count = QVGetMeasures(stem);
+    *listed = QVGetMeasures(stem);
     memFree(stem);
-    return count;
+    return true;
 }
 
 // The column name of a measure: the description that its database's measure
@@ -269,8 +273,7 @@ ResultCode collectColumns(QuerySession *session) {
         if (definition != nullptr)
             definition->findNumberF(&database, "M%dDB", i);
         if (database != lastDatabase) {
-            listed = selectMeasureList(definition, database);
-            if (listed < 0)
+            if (!selectMeasureList(definition, database, &listed))
                 return kOutOfMemory;
             lastDatabase = database;
         }
