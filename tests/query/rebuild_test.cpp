@@ -152,14 +152,15 @@ protected:
             out.log = logLines();
             static const char *const kinds[] = {"", "database", "measure", "dimension"};
             EXPECT_TRUE(failure.kind >= 0 && failure.kind <= 3);
-            out.failure = failure.kind == RebuildFailure::kNone
+            out.failure = failure.kind <= 0 || failure.kind > 3
                               ? failure.record
                               : std::string(kinds[failure.kind]) + " " + failure.record;
             out.hasInput = session.inputDefinition != nullptr;
+            // Read before the session goes, which may delete the query.
+            for (int32_t e = 0; e <= 2; ++e)
+                out.edges.push_back(edgeText(e));
             qvStandinClearLog();
         }
-        for (int32_t e = 0; e <= 2; ++e)
-            out.edges.push_back(edgeText(e));
         return out;
     }
 };
@@ -172,6 +173,7 @@ struct CallCase {
     Records records;
     Lines calls;  // up to QVCreateCube; without placement records the cube is
                   // then built and run as it stands
+    const char *relational = "";  // the connection's relational data database
 };
 
 TEST_F(RebuildTest, DatabasesAndMeasuresGiveExactCalls) {
@@ -206,7 +208,8 @@ TEST_F(RebuildTest, DatabasesAndMeasuresGiveExactCalls) {
           {"M1DB", "2"}},
          {"QVDatabaseAttach(\"SALES.DB\") = 1", "QVDatabaseAttach(\"SHOP.DB\") = 1",
           "QVAddMeasure(\"QUERY1\", \"REVENUE\", \"SALES\") = 1",
-          "QVAddMeasure(\"QUERY1\", \"VISITS\", \"SHOP\") = 1"}},
+          "QVAddMeasure(\"QUERY1\", \"VISITS\", \"SHOP\") = 1"},
+         "SLYDATA.DB"},
         {"a stored path passes its stem; a second dot stays",
          {{"DB0", "SALES.DB"}, {"DB1", "C:\\qv\\SHOP.DB"}, {"DB2", "x/SHOP.DB.old"}, {"DBCount", "2"},
           {"MeasureCount", "2"}, {"Measure0", "VISITS"}, {"M0DB", "1"}, {"Measure1", "SPEND"},
@@ -218,8 +221,7 @@ TEST_F(RebuildTest, DatabasesAndMeasuresGiveExactCalls) {
     for (const CallCase &c : cases) {
         SCOPED_TRACE(c.what);
         openServer(kModel);
-        const char *relational = strstr(c.what, "relational") != nullptr ? "SLYDATA.DB" : "";
-        Outcome o = rebuild(stored(c.records), relational);
+        Outcome o = rebuild(stored(c.records), c.relational);
         EXPECT_EQ(o.code, kOk);
         EXPECT_EQ(o.log, concat(c.calls, {"QVCreateCube(\"QUERY1\") = 1", "QVRunQuery(\"QUERY1\") = 1"}));
     }
@@ -469,16 +471,18 @@ TEST_F(RebuildTest, LongValuesAreUsedWhole) {
     EXPECT_EQ(o.log[1], "QVAddMeasure(\"QUERY1\", \"REVENUE\", \"SALES\") = 1");
     EXPECT_EQ(o.log[10], "QVSetScript(\"QUERY1\", \"TIME\", \"first\\n" + line + "\", \"\") = 1");
 
-    // A database name of 400 bytes, stem and all.
+    // A database named with 400 bytes, attached by its file name and passed
+    // as its stem.
     const std::string name(400, 'N');
-    openServer(kModel);
+    const std::string model = std::string(R"json({"databases": [{"name": ")json") + name +
+                              R"json(", "path": "C:\\qv\\)json" + name + R"json(.DB",
+        "dimensions": [{"name": "TIME"}, {"name": "PRODUCT"}], "measures": [{"name": "REVENUE"}]}]})json";
+    openServer(model.c_str());
     o = rebuild(stored(replaced(kRevenueOnly, {{"DB0", name + ".DB"}})));
-    EXPECT_EQ(o.code, kRebuildDatabaseRefused);
-    EXPECT_EQ(o.log[0], "QVDatabaseAttach(\"" + name + ".DB\") = 0");
-    openServer(kModel);
-    o = rebuild(stored(replaced(kRevenueOnly, {{"DBCount", "0"}, {"DB0", name + ".DB"}})));
-    EXPECT_EQ(o.code, kRebuildMeasureRefused);
-    EXPECT_EQ(o.log[0], "QVAddMeasure(\"QUERY1\", \"REVENUE\", \"" + name + "\") = 0");
+    EXPECT_EQ(o.code, kOk);
+    EXPECT_EQ(o.log, concat({"QVDatabaseAttach(\"" + name + ".DB\") = 1",
+                             "QVAddMeasure(\"QUERY1\", \"REVENUE\", \"" + name + "\") = 1"},
+                            revenueCubeCalls()));
 
     // 259 bytes fit the old width; 260 did not: both come through whole.
     for (size_t length : {258u, 259u, 260u, 261u}) {
@@ -504,6 +508,73 @@ TEST_F(RebuildTest, HugeDatabaseCountWithoutRecordsEndsAtOnce) {
     EXPECT_EQ(o.failure, "database DB1");
     EXPECT_EQ(o.log, (Lines{"QVDatabaseAttach(\"SALES.DB\") = 1", "QVDatabaseAttach(\"\") = 0",
                             "  no such database"}));
+}
+
+// GBK: SALES (CF FA CA DB) with REVENUE (CA D5 C8 EB) over TIME (CA B1 BC E4)
+// and PRODUCT (B2 FA C6 B7); a database whose first character's second byte
+// is a backslash (B1 5C CA DB) with VISITORS (B7 C3 BF CD) over TIME.
+const char kGbkModel[] = R"json({
+  "byteTexts": true,
+  "title": "rebuild test server, GBK",
+  "databases": [
+    {"name": "\u00cf\u00fa\u00ca\u00db", "path": "C:\\qv\\\u00cf\u00fa\u00ca\u00db.DB",
+     "dimensions": [{"name": "\u00ca\u00b1\u00bc\u00e4"}, {"name": "\u00b2\u00fa\u00c6\u00b7"}],
+     "measures": [{"name": "\u00ca\u00d5\u00c8\u00eb"}]},
+    {"name": "\u00b1\\\u00ca\u00db", "path": "/qv/B5C.DB",
+     "dimensions": [{"name": "\u00ca\u00b1\u00bc\u00e4"}],
+     "measures": [{"name": "\u00b7\u00c3\u00bf\u00cd"}]}
+  ]
+})json";
+
+// Measure 1's database is read from a path whose last backslash is a
+// character of its own, and the backslash before it the second byte of a
+// double-byte character.
+const Records kGbkRecords = {
+    {"DB0", "\xCF\xFA\xCA\xDB.DB"}, {"DB1", "\xB1\\\xCA\xDB"}, {"DB2", "\xCF\xFA\\\xB1\\\xCA\xDB.x"},
+    {"DBCount", "2"}, {"MeasureCount", "2"},
+    {"Measure0", "\xCA\xD5\xC8\xEB"}, {"M0DB", "0"}, {"Measure1", "\xB7\xC3\xBF\xCD"}, {"M1DB", "2"},
+    {"E0Count", "2"}, {"E1Count", "1"}, {"E2Count", "0"},
+    {"E0Dim0Name", "MEASURE"}, {"E0Dim1Name", "\xCA\xB1\xBC\xE4"},
+    {"E0Dim1Script", "limit \xCA\xB1\xBC\xE4 to '\xB1\\'"}, {"E0Dim1Script1", "\xB2\xFA\xC6\xB7"},
+    {"E1Dim0Name", "\xB2\xFA\xC6\xB7"}, {"E1Dim0SortScript", "sort \xB2\xFA\xC6\xB7 a"},
+};
+
+TEST_F(RebuildTest, DoubleByteNamesAndScriptsComeBackWhole) {
+    initModule("GBK");
+    openServer(kGbkModel);
+    Outcome o = rebuild(stored(kGbkRecords));
+    EXPECT_EQ(o.code, kOk);
+    EXPECT_EQ(o.log, (Lines{
+        "QVDatabaseAttach(\"\xCF\xFA\xCA\xDB.DB\") = 1",
+        "QVDatabaseAttach(\"\xB1\\\\\xCA\xDB\") = 1",
+        "QVAddMeasure(\"QUERY1\", \"\xCA\xD5\xC8\xEB\", \"\xCF\xFA\xCA\xDB\") = 1",
+        "QVAddMeasure(\"QUERY1\", \"\xB7\xC3\xBF\xCD\", \"\xB1\\\\\xCA\xDB\") = 1",
+        "QVCreateCube(\"QUERY1\") = 1",
+        "QVGetDimEdgeCount(\"QUERY1\", 0) = 1",
+        "QVSetDimensionEdge(\"QUERY1\", \"MEASURE\", 0, 0, 1) = 1",
+        "QVGetDimEdgeCount(\"QUERY1\", 0) = 1",
+        "QVGetDimEdgeCount(\"QUERY1\", 1) = 1",
+        "QVGetDimensionName(\"QUERY1\", 1, 0) = \"\xCA\xB1\xBC\xE4\"",
+        "QVSetDimensionEdge(\"QUERY1\", \"\xCA\xB1\xBC\xE4\", 2, 0, 1) = 1",
+        "QVSetDimensionEdge(\"QUERY1\", \"\xCA\xB1\xBC\xE4\", 0, 1, 0) = 1",
+        "QVGetDimEdgeCount(\"QUERY1\", 1) = 1",
+        "QVSetDimensionEdge(\"QUERY1\", \"\xB2\xFA\xC6\xB7\", 1, 0, 1) = 1",
+        "QVSetScript(\"QUERY1\", \"MEASURE\", \"\", \"\") = 1",
+        "QVSetScript(\"QUERY1\", \"\xCA\xB1\xBC\xE4\", "
+        "\"limit \xCA\xB1\xBC\xE4 to '\xB1\\\\'\\n\xB2\xFA\xC6\xB7\", \"\") = 1",
+        "QVSetScript(\"QUERY1\", \"\xB2\xFA\xC6\xB7\", \"\", \"sort \xB2\xFA\xC6\xB7 a\") = 1",
+        "QVRunQuery(\"QUERY1\") = 1",
+    }));
+    EXPECT_EQ(o.edges, (Lines{"MEASURE \xCA\xB1\xBC\xE4", "\xB2\xFA\xC6\xB7", ""}));
+
+    // Read byte by byte the trailing byte of B1 5C ends the directory, and
+    // the server has no database CA DB.
+    initModule("LATIN1");
+    openServer(kGbkModel);
+    o = rebuild(stored(kGbkRecords));
+    EXPECT_EQ(o.code, kRebuildMeasureRefused);
+    EXPECT_EQ(o.failure, "measure Measure1");
+    EXPECT_EQ(o.log[3], "QVAddMeasure(\"QUERY1\", \"\xB7\xC3\xBF\xCD\", \"\xCA\xDB\") = 0");
 }
 
 }  // namespace
