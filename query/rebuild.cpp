@@ -20,9 +20,10 @@ namespace {
 // always were; longer ones in a buffer that holds them whole.
 const size_t kDatabaseNameSize = 260;
 
+// Whether text holds exactly the bytes of other (a null text is empty).
 bool sameBytes(const GrowableText &text, const char *other) {
-    size_t length = strlen(other);
-    return text.length() == length && memcmp(text.text(), other, length) == 0;
+    size_t length = other != nullptr ? strlen(other) : 0;
+    return text.length() == length && (length == 0 || memcmp(text.text(), other, length) == 0);
 }
 
 // The largest n for which "<prefix><n>=" (n in decimal without leading
