@@ -62,10 +62,9 @@ Records join(Records a, const Records &b) {
 
 // One measure, REVENUE of SALES, placed as a new cube places it.
 const Records kRevenueOnly = {
-    {"DB0", "SALES.DB"},      {"DBCount", "1"},    {"MeasureCount", "1"},
-    {"Measure0", "REVENUE"},  {"E0Count", "1"},    {"E1Count", "1"},
-    {"E2Count", "1"},         {"E0Dim0Name", "MEASURE"}, {"E1Dim0Name", "TIME"},
-    {"E2Dim0Name", "PRODUCT"},
+    {"DB0", "SALES.DB"}, {"DBCount", "1"}, {"MeasureCount", "1"}, {"Measure0", "REVENUE"},
+    {"E0Count", "1"}, {"E1Count", "1"}, {"E2Count", "1"},
+    {"E0Dim0Name", "MEASURE"}, {"E1Dim0Name", "TIME"}, {"E2Dim0Name", "PRODUCT"},
 };
 
 // The calls that place and script the cube of kRevenueOnly and run it.
