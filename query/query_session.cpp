@@ -27,8 +27,8 @@ namespace {
 // The largest count that travels to the host in its one byte.
 constexpr int32_t kMaxHostCount = 255;
 
-// Step 19: the definition text into the host's block, or into a new block of
-// exactly n + 1 bytes when the host's text is shorter. The host's old block
+// The definition text into the host's block, or into a new block of exactly
+// its length + 1 bytes when the host's text is shorter. The host's old block
 // stays the host's and is never freed here.
 ResultCode handOverText(const GrowableText &text, char **definition) {
     size_t n = text.length();
@@ -83,7 +83,7 @@ QuerySession::~QuerySession() {
 ResultCode QuerySession::edit(ServerConnection *serverConnection, char **definition, uint8_t *changed,
                               uint8_t *measureCountOut, const char *, PWQCOL **columns,
                               uint8_t *columnCount) {
-    // Step 1: the optional outputs start as "nothing".
+    // The outputs start as "nothing"; the changed flag waits for the wizard.
     connection = serverConnection;
     if (measureCountOut != nullptr)
         *measureCountOut = 0;
@@ -92,7 +92,7 @@ ResultCode QuerySession::edit(ServerConnection *serverConnection, char **definit
     if (columns != nullptr)
         *columns = nullptr;
 
-    // Steps 2 to 11. A failure here returns at once: the query (when one
+    // Up to the wizard a failure returns at once: the query (when one
     // exists) is deleted when the session is destroyed, and the data library
     // stays attached until the next edit or cbqTerm.
     StringList home;
@@ -131,7 +131,7 @@ ResultCode QuerySession::edit(ServerConnection *serverConnection, char **definit
             return rebuilt;
     }
 
-    // Step 12: the wizard. From here on the changed flag is written on every
+    // The wizard. From here on the changed flag is written on every
     // path, and every path deletes the query, detaches the databases and
     // disconnects.
     int32_t wizard = QVStartWizard(queryName.text(), 0);
@@ -173,13 +173,13 @@ ResultCode QuerySession::edit(ServerConnection *serverConnection, char **definit
             *changed = 0;
     }
     if (result == kOk) {
-        int32_t isChanged = editSteps.changeTest(this);
+        int32_t isChanged = editSteps.changeTest(this) != 0 ? 1 : 0;
         *changed = static_cast<uint8_t>(isChanged);
         if (isChanged != 0)
             result = handOverText(definitionText, definition);
     }
 
-    // Steps 20 to 26.
+    // Every path through the wizard ends here.
     memDelete(outputDefinition);
     outputDefinition = nullptr;
     if (QVDeleteQuery(queryName.text()) == 0 && result == kOk)

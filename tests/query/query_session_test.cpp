@@ -243,7 +243,8 @@ TEST_F(QuerySessionTest, ANewQueryRunsEveryStepInOrderAndHandsOverTextAndColumns
 
 // The failures before the wizard: the calls up to the failing one (and the
 // query deleted as the session goes), no disconnect, the count and column
-// outputs as step 1 left them, the changed flag written only by the wizard.
+// outputs as the edit first set them, the changed flag written only by the
+// wizard.
 TEST_F(QuerySessionTest, EarlyFailuresStopAtTheirStepAndKeepTheConnection) {
     const std::string attach = "QVSetTarsikHome(\"C:\\\\olap home\")\nQVSetKHVMethod(7)\nQVConnectHandle(1) = ";
     const std::string created = attach + "1\nQVCreateQuery() = \"QUERY1\"\n"
