@@ -90,8 +90,10 @@ ResultCode cbqSelectServer(char *connectString, char *connectionFile,
  * the query, the new text is copied into the host's block if it fits (the
  * pointer keeps its value), else into a new block of exactly its length + 1
  * bytes that replaces the pointer; the host frees that block with
- * cbqFreeMem, and still owns (and frees) its old block. changed is written
- * once the wizard has run: 1 only when a new text was handed over.
+ * cbqFreeMem, and still owns (and frees) its old block; when that new block
+ * cannot be allocated the pointer holds null and the result is 3003.
+ * changed is written only once the wizard has run: 1 when the query differs
+ * from the stored definition (always for a new query), else 0.
  * measureCount, columns and columnCount may be null; they are first set to
  * 0, null and 0. measureCount receives the finished query's measure count
  * as soon as it is known; columns and columnCount receive the PWQCOL array
