@@ -3,6 +3,7 @@
 #include "standins/qvdata/server_model.h"
 
 #include <ctype.h>
+#include <stdint.h>
 
 #include <set>
 #include <stdexcept>
@@ -340,6 +341,15 @@ WizardPlan readPlan(const json &j, const std::string &where) {
         for (size_t i = 0; i < steps->size(); ++i)
             plan.steps.push_back(readStep((*steps)[i], at + ", step " + std::to_string(i + 1)));
     }
+    auto number = j.find("result");
+    if (number != j.end() && number->is_number_integer()) {
+        // Any other value the wizard may return, returned as it is.
+        long long n = number->get<long long>();
+        if (n < INT32_MIN || n > INT32_MAX)
+            throw ModelError(at + ": \"result\" must fit 32 bits");
+        plan.result = static_cast<int>(n);
+        return plan;
+    }
     std::string result = text(j, "result", at, false, "finished");
     if (result == "finished")
         plan.result = 1;
@@ -348,7 +358,7 @@ WizardPlan readPlan(const json &j, const std::string &where) {
     else if (result == "failed")
         plan.result = 0;
     else
-        throw ModelError(at + ": \"result\" must be finished, cancelled or failed");
+        throw ModelError(at + ": \"result\" must be finished, cancelled, failed or a number");
     return plan;
 }
 
