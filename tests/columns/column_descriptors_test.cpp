@@ -576,6 +576,7 @@ TEST_F(ColumnDescriptorsTest, OutOfMemoryAnywhere) {
     databases({"SALES.DB"});
     long k = 1;
     for (;; ++k) {
+        session->queryName.clear();  // the query stays for the next round
         delete session;
         session = new QuerySession();
         ASSERT_TRUE(session->queryName.appendText(query.c_str()));
