@@ -91,7 +91,8 @@ ResultCode cbqSelectServer(char *connectString, char *connectionFile,
  * pointer keeps its value), else into a new block of exactly its length + 1
  * bytes that replaces the pointer; the host frees that block with
  * cbqFreeMem, and still owns (and frees) its old block; when that new block
- * cannot be allocated the pointer holds null and the result is 3003.
+ * cannot be allocated the result is 3003 and the pointer and the host's text
+ * are left as they were.
  * changed is written only once the wizard has run: 1 when the query differs
  * from the stored definition (always for a new query), else 0.
  * measureCount, columns and columnCount may be null; they are first set to

@@ -29,17 +29,21 @@ constexpr int32_t kMaxHostCount = 255;
 
 // The definition text into the host's block, or into a new block of exactly
 // its length + 1 bytes when the host's text is shorter. The host's old block
-// stays the host's and is never freed here.
+// stays the host's and is never freed here. When the new block cannot be
+// had, the host's pointer and text stay as they were, so that the host
+// neither loses its block nor finds a null where its stored text was.
 ResultCode handOverText(const GrowableText &text, char **definition) {
     size_t n = text.length();
     size_t m = *definition == nullptr ? 0 : textLength(*definition);
+    char *block = *definition;
     if (n > m) {
-        *definition = static_cast<char *>(memAlloc(n + 1));
-        if (*definition == nullptr)
+        block = static_cast<char *>(memAlloc(n + 1));
+        if (block == nullptr)
             return kOutOfMemory;
     }
-    memcpy(*definition, text.text(), n);
-    (*definition)[n] = '\0';
+    memcpy(block, text.text(), n);
+    block[n] = '\0';
+    *definition = block;
     return kOk;
 }
 
