@@ -317,8 +317,8 @@ void DialogModel::describe(char *buffer, size_t size) const {
     char part[64];
     DialogRect client = {0, 0, 0, 0};
     const_cast<DialogModel *>(this)->clientRect(&client);
-    snprintf(part, sizeof part, "client %dx%d; items:", static_cast<int>(client.right),
-             static_cast<int>(client.bottom));
+    snprintf(part, sizeof part, "window at %d,%d; client %dx%d; items:", static_cast<int>(window_.left),
+             static_cast<int>(window_.top), static_cast<int>(client.right), static_cast<int>(client.bottom));
     append(buffer, size, part);
     for (int i = 0; i < itemCount_; ++i) {
         append(buffer, size, i == 0 ? " " : ", ");
@@ -338,9 +338,13 @@ void DialogModel::describe(char *buffer, size_t size) const {
             snprintf(part, sizeof part, " %d", controls_[i].id);
             append(buffer, size, part);
         }
-    const Control *ok = control(IDOK);
-    snprintf(part, sizeof part, "; buttons at %d", ok != nullptr ? static_cast<int>(ok->rect.top) : -1);
-    append(buffer, size, part);
+    append(buffer, size, "; buttons");
+    for (int id : {IDOK, IDCANCEL, IDC_HELP_BUTTON})
+        if (const Control *b = control(id)) {
+            snprintf(part, sizeof part, " %d,%d %dx%d", static_cast<int>(b->rect.left), static_cast<int>(b->rect.top),
+                     static_cast<int>(b->rect.right - b->rect.left), static_cast<int>(b->rect.bottom - b->rect.top));
+            append(buffer, size, part);
+        }
 }
 
 // --- running ---------------------------------------------------------------

@@ -93,9 +93,11 @@ public:
     bool ended() const { return ended_; }
     int result() const { return result_; }
     DialogRect window() const { return window_; }
-    // A one-line summary: client size, items (the selected one starred),
-    // disabled and hidden controls (the always hidden frame left out), and
-    // the button row's top; for golden tests.
+    // A one-line summary: the window's top-left corner, the client size,
+    // the items (the selected one starred), the disabled and the hidden
+    // controls in template order (the unnumbered ones and the always hidden
+    // frame left out), and the three buttons' places and sizes; for golden
+    // tests.
     void describe(char *buffer, size_t size) const;
 
     // DialogWindow
