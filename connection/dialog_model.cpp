@@ -47,7 +47,7 @@ void append(char *buffer, size_t size, const char *text) {
 DialogModel::DialogModel()
     : controls_(), controlCount_(0), items_(nullptr), itemCount_(0), itemCapacity_(0), selection_(-1),
       window_{0, 0, 0, 0}, ended_(false), result_(0), outOfMemory_(false), interactive_(false),
-      script_(nullptr) {}
+      note_(nullptr), noteContext_(nullptr) {}
 
 DialogModel::~DialogModel() {
     for (int i = 0; i < controlCount_; ++i)
@@ -85,8 +85,8 @@ const char *DialogModel::itemText(int i) const { return i >= 0 && i < itemCount_
 void DialogModel::note(const char *line) {
     if (interactive_)
         printf("%s\n", line);
-    else if (script_ != nullptr && script_->note != nullptr)
-        script_->note(script_->noteContext, line);
+    else if (note_ != nullptr)
+        note_(noteContext_, line);
 }
 
 // --- DialogWindow ----------------------------------------------------------
@@ -460,7 +460,8 @@ void DialogModel::interact() {
 }
 
 int DialogModel::run(ServerConnection *connection, const DialogScript *script, bool interactive) {
-    script_ = script;
+    if (script != nullptr)
+        setNoteSink(script->note, script->noteContext);
     interactive_ = script == nullptr && interactive;
     connectDialogInit(this, connection);
     if (script != nullptr) {

@@ -71,6 +71,12 @@ public:
     // out for the model's own texts or items.
     int run(ServerConnection *connection, const DialogScript *script, bool interactive);
 
+    // Where the model's notes go (run sets the script's); null: nowhere.
+    void setNoteSink(void (*note)(void *context, const char *line), void *context) {
+        note_ = note;
+        noteContext_ = context;
+    }
+
     // A user's actions; false when refused (see DialogScript).
     bool choose(const char *text);
     bool type(int id, const char *text);
@@ -143,7 +149,8 @@ private:
     int result_;
     bool outOfMemory_;
     bool interactive_;
-    const DialogScript *script_;
+    void (*note_)(void *context, const char *line);
+    void *noteContext_;
 };
 
 // Runs the connect dialog on a new window model driven by script (null: the

@@ -84,7 +84,7 @@ void DialogTest::server(const std::string &name, const std::string &description,
     tree.file("conn\\" + name, iniText(sections));
 }
 
-Outcome DialogTest::select(const std::vector<Step> &steps) {
+Outcome DialogTest::select(const std::vector<Step> &steps, long failAt) {
     Outcome outcome;
     current = &outcome;
     std::vector<DialogAction> list = actions(steps);
@@ -94,7 +94,9 @@ Outcome DialogTest::select(const std::vector<Step> &steps) {
     connection->helpContext = 77;
     connection->helpFunction = helpCall;
     std::vector<char> connectString(kConnectStringSize, 'x'), path(264, 'x');
+    memFailAt(failAt);
     outcome.result = selectServer(connection, connectString.data(), path.data());
+    memFailAt(0);
     memDelete(connection);
     dialogScript = nullptr;
     outcome.connectString = connectString[0] == 'x' ? "(untouched)" : connectString.data();

@@ -51,8 +51,9 @@ protected:
                 const std::vector<std::string> &quorvel = {}, const std::vector<std::string> &sollary = {});
 
     // selectServer on the model with steps; buffers pre-filled so that an
-    // untouched one shows.
-    Outcome select(const std::vector<Step> &steps);
+    // untouched one shows. failAt: the allocation of selectServer that
+    // fails (memFailAt), 0 for none.
+    Outcome select(const std::vector<Step> &steps, long failAt = 0);
     // The dialog alone on the model, after prepare has run between building
     // the server list and opening the dialog; the connection's entry count
     // after the dialog in *left.
