@@ -56,6 +56,7 @@ int commandDefinition(Host &host, const std::vector<std::string> &args);
 int commandSend(Host &host, const std::vector<std::string> &args);
 int commandServers(Host &host, const std::vector<std::string> &args);
 int commandConnectString(Host &host, const std::vector<std::string> &args);
+int commandSelect(Host &host, const std::vector<std::string> &args);
 
 // The simulated server (tools/pwhost/server.cpp): opens --server's model
 // into host.serverHandle (false and a message on failure), and prints the

@@ -32,6 +32,15 @@ const CommandEntry kCommands[] = {
      "the connect string of FILE.qcf and the credentials --domain, --user, --password, --sly-user, "
      "--sly-password, --quorvel-id",
      commandConnectString, false, true},
+    {"select", "select [--choose D] [--type FIELD=TEXT] [--press B]",
+     "run cbqSelectServer: the connect dialog, driven by these actions when given (FIELD: domain, user, "
+     "password, sly-user, sly-password, quorvel-id; B: ok, cancel, help); --show-secrets shows passwords",
+     commandSelect, false,
+#ifdef _WIN32
+     false},  // the loaded module's real dialog
+#else
+     true},   // the window model of the module's routines linked into pwhost
+#endif
 };
 
 Host *currentHost = nullptr;
