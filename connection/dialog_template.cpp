@@ -50,6 +50,6 @@ const char *dialogString(int id) {
 }
 
 DialogRect dialogUnitsToPixels(int16_t x, int16_t y, int16_t width, int16_t height) {
-    return DialogRect{mulDiv(x, kDialogBaseUnitX, 4), mulDiv(y, kDialogBaseUnitY, 8),
-                      mulDiv(x + width, kDialogBaseUnitX, 4), mulDiv(y + height, kDialogBaseUnitY, 8)};
+    int32_t left = mulDiv(x, kDialogBaseUnitX, 4), top = mulDiv(y, kDialogBaseUnitY, 8);
+    return DialogRect{left, top, left + mulDiv(width, kDialogBaseUnitX, 4), top + mulDiv(height, kDialogBaseUnitY, 8)};
 }

@@ -48,8 +48,10 @@ const char *dialogString(int id);
 // pixels, so 4 horizontal dialog units are 6 pixels and 8 vertical ones 13.
 enum { kDialogBaseUnitX = 6, kDialogBaseUnitY = 13 };
 
-// A rectangle of dialog units in pixels, as the Win32 MapDialogRect converts
-// it with the base units above (each edge rounded to the nearest pixel).
+// A control's rectangle of dialog units in pixels, as the Win32 dialog
+// manager creates the control with the base units above: its position and
+// its size are each converted and rounded to the nearest pixel, so the
+// right edge is left + converted width.
 DialogRect dialogUnitsToPixels(int16_t x, int16_t y, int16_t width, int16_t height);
 
 #endif  // CBQ_CONNECTION_DIALOG_TEMPLATE_H

@@ -134,8 +134,8 @@ TEST(DialogTemplateTest, DialogUnitsBecomePixelsAsTheFontGivesThem) {
         {5, 110, 250, 85, {8, 179, 383, 317}},   // the relational group
         {5, 205, 50, 14, {8, 333, 83, 356}},     // OK
         {105, 205, 50, 14, {158, 333, 233, 356}},  // Cancel
-        {70, 5, 186, 103, {105, 8, 384, 176}},   // the combo box with its list
-        {15, 42, 45, 8, {23, 68, 90, 81}},       // a label
+        {70, 5, 186, 103, {105, 8, 384, 175}},   // the combo box with its list
+        {15, 42, 45, 8, {23, 68, 91, 81}},       // a label: 67.5 wide, not 90 - 22.5
     };
     for (const Case &c : cases) {
         DialogRect r = dialogUnitsToPixels(c.x, c.y, c.width, c.height);

@@ -37,30 +37,29 @@ std::string windowText(HWND window) {
     return std::string(text, n > 0 ? n : 0);
 }
 
+struct Call {
+    HWND target;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    HANDLE done;
+};
+
+DWORD WINAPI sendCall(LPVOID p) {
+    Call *c = static_cast<Call *>(p);
+    SendMessageA(c->target, c->message, c->wParam, c->lParam);
+    SetEvent(c->done);
+    return 0;
+}
+
 // Sends a message that may bring up a modal message box: the dialog's
 // thread may not answer until the box is closed, so wait in short slices
 // and close boxes as they come.
 void sendCarefully(HWND dialog, HWND target, UINT message, WPARAM wParam, LPARAM lParam,
                    std::vector<std::string> &notes) {
-    DWORD_PTR result = 0;
     HANDLE done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    struct Call {
-        HWND target;
-        UINT message;
-        WPARAM wParam;
-        LPARAM lParam;
-        HANDLE done;
-    } call = {target, message, wParam, lParam, done};
-    HANDLE worker = CreateThread(
-        nullptr, 0,
-        [](LPVOID p) -> DWORD {
-            Call *c = static_cast<Call *>(p);
-            SendMessageA(c->target, c->message, c->wParam, c->lParam);
-            SetEvent(c->done);
-            return 0;
-        },
-        &call, 0, nullptr);
-    (void)result;
+    Call call = {target, message, wParam, lParam, done};
+    HANDLE worker = CreateThread(nullptr, 0, sendCall, &call, 0, nullptr);
     while (WaitForSingleObject(done, 100) == WAIT_TIMEOUT)
         closeMessageBoxes(dialog, notes);
     WaitForSingleObject(worker, INFINITE);
