@@ -308,7 +308,9 @@ TEST_F(ConnectDialogWin32Test, TheRealDialogDrivenByWindowMessages) {
     server("d.qcf", "Delta", {"ServerLogin=1", "ServerString=delta@tcp:4"});
     char folder[MAX_PATH];
     GetCurrentDirectoryA(sizeof folder, folder);
-    Drive drive = {GetCurrentThreadId(), folder, {}, {}, {}};
+    Drive drive;
+    drive.thread = GetCurrentThreadId();
+    drive.folder = folder;
     HANDLE thread = CreateThread(nullptr, 0, driveDialog, &drive, 0, nullptr);
     ServerConnection *connection = memNew<ServerConnection>();
     connection->helpContext = 5;
