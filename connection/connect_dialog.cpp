@@ -10,7 +10,6 @@
 #include "connection/server_connection.h"
 #include "platform/platform.h"
 #include "resources/resource_ids.h"
-#include "text/char_cursor.h"
 
 namespace {
 
@@ -22,9 +21,13 @@ const int kButtons[] = {IDOK, IDCANCEL, IDC_HELP_BUTTON};
 
 enum {
     kCredentialFieldSize = 100,  // each text of Credentials: 99 bytes and a terminator
-    kFieldReadSize = 128,        // what is read of an edit: more than a field, so a
-                                 // character across the 99th byte is cut whole
+    kFieldReadSize = 128,        // what is read of an edit: enough to see it is longer
+    kFieldCharacters = 99,       // what the user may type into an edit
 };
+
+const int kEdits[] = {IDC_DOMAIN,           IDC_USER_ID,
+                      IDC_PASSWORD,         IDC_RELATIONAL_USER_ID,
+                      IDC_RELATIONAL_PASSWORD, IDC_QUORVEL_ID};
 
 void enablePair(DialogWindow *window, const int (&pair)[2], bool enable) {
     window->enableControl(pair[0], enable);
@@ -67,15 +70,23 @@ void moveButtonsTo(DialogWindow *window, int32_t top) {
     }
 }
 
-// Copies an enabled edit's text into a 100-byte credential field, cut at a
-// character boundary to 99 bytes; a disabled edit leaves the field empty.
+// Copies an enabled edit's text into a 100-byte credential field; a
+// disabled edit leaves the field empty. A text of more than 99 bytes (the
+// edits take 99 characters, which a multibyte set may make longer) is not
+// cut, which would hand the host another password or name: the field stays
+// empty and dialogFieldTooLong is set.
 void readField(DialogWindow *window, int id, char *field) {
     field[0] = '\0';
     if (!window->controlEnabled(id))
         return;
     char text[kFieldReadSize];
     window->controlText(id, text, sizeof text);
-    copyChars(field, kCredentialFieldSize, text, strlen(text));
+    size_t length = strlen(text);
+    if (length >= kCredentialFieldSize) {
+        dialogFieldTooLong = 1;
+        return;
+    }
+    memcpy(field, text, length + 1);
 }
 
 bool anyEntryPath(const ServerEntry *entry, char *path) {
@@ -86,6 +97,8 @@ bool anyEntryPath(const ServerEntry *entry, char *path) {
 
 intptr_t connectDialogInit(DialogWindow *window, ServerConnection *connection) {
     dialogConnection = connection;
+    for (int id : kEdits)
+        window->limitText(id, kFieldCharacters);
 
     // Centred on the screen, size unchanged.
     DialogRect w;

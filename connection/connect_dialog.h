@@ -19,6 +19,7 @@ class ServerConnection;
 enum { kHelpTopicConnect = 13006 };  // the Help button's topic number
 
 // The initialisation message: the dialog's connection becomes connection;
+// each of the six edits takes at most 99 characters;
 // the dialog is centred on the screen; the combo box is filled; with no
 // server (or an item refused) the dialog goes to the empty state (compact,
 // OK and the three authentication fields and their labels disabled);
@@ -51,7 +52,8 @@ void expandLayout(DialogWindow *window);
 
 // Copies the enabled authentication edits, and the relational ones when
 // the layout is full, into the dialog's credentials; every other field is
-// made empty. Each text is cut to 99 bytes.
+// made empty. A text longer than 99 bytes is not cut: its field stays empty
+// and dialogFieldTooLong is set.
 void readCredentialFields(DialogWindow *window);
 
 #endif  // CBQ_CONNECTION_CONNECT_DIALOG_H

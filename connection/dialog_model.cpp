@@ -12,6 +12,7 @@
 #include "host/memory.h"
 #include "platform/platform.h"
 #include "resources/resource_ids.h"
+#include "text/char_cursor.h"
 
 namespace {
 
@@ -62,7 +63,7 @@ void DialogModel::create(const DialogTemplate &t) {
     for (int i = 0; i < t.count && controlCount_ < kModelControlLimit; ++i) {
         const DialogControlTemplate &c = t.controls[i];
         controls_[controlCount_++] = Control{c.id, c.kind, c.text, dialogUnitsToPixels(c.x, c.y, c.width, c.height),
-                                             true, c.visible, nullptr};
+                                             true, c.visible, nullptr, 0};
     }
     DialogRect client = dialogUnitsToPixels(0, 0, t.width, t.height);
     clientToWindowRect(&client);
@@ -123,6 +124,11 @@ bool DialogModel::controlWindowRect(int id, DialogRect *rect) {
     *rect = DialogRect{c->rect.left + origin.x, c->rect.top + origin.y, c->rect.right + origin.x,
                        c->rect.bottom + origin.y};
     return true;
+}
+
+void DialogModel::limitText(int id, int characters) {
+    if (Control *c = find(id))
+        c->limit = characters;
 }
 
 void DialogModel::controlText(int id, char *buffer, int size) {
@@ -281,6 +287,17 @@ bool DialogModel::type(int id, const char *text) {
                  c == nullptr || !isEdit(c->kind) ? "no edit" : !c->visible ? "hidden" : "disabled");
         note(line);
         return false;
+    }
+    if (c->limit > 0) {
+        int characters = 0;
+        for (CharCursor cursor(text); !cursor.atEnd(); cursor.step())
+            ++characters;
+        if (characters > c->limit) {
+            char line[80];
+            snprintf(line, sizeof line, "refused: field %d takes at most %d characters", id, c->limit);
+            note(line);
+            return false;
+        }
     }
     char *copy = nullptr;
     if (text[0] != '\0') {

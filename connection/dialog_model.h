@@ -41,7 +41,8 @@ struct DialogAction {
 
 // A script runs its actions in order while the dialog is open; an action
 // that a user could not take (a server not listed, a field or button that is
-// disabled or hidden) is refused and the script goes on. When the actions
+// disabled or hidden, more characters than a field takes) is refused and the
+// script goes on. When the actions
 // run out with the dialog still open, it is closed (cancelled). The model
 // tells note, when given, what the user would see or what was refused, one
 // line at a time: "message: CAPTION: TEXT", "refused: ...".
@@ -92,6 +93,7 @@ public:
         bool enabled;
         bool visible;
         char *text;       // an edit's text, null while empty (owned)
+        int limit;        // the most characters a user may type; 0: no limit
     };
     const Control *control(int id) const;
     int itemCount() const { return itemCount_; }
@@ -113,6 +115,7 @@ public:
     void moveControl(int id, int32_t x, int32_t y, int32_t width, int32_t height) override;
     bool controlWindowRect(int id, DialogRect *rect) override;
     void controlText(int id, char *buffer, int size) override;
+    void limitText(int id, int characters) override;
     int addItem(const char *text, void *data) override;
     bool itemData(int i, void **data) override;
     void selectItem(int i) override;

@@ -24,6 +24,10 @@ extern DialogRect dialogFullClient;
 // The OK button's top in client coordinates as created from the template.
 extern int32_t dialogButtonRowTop;
 
+// Set by readCredentialFields when an enabled field holds more than a
+// Credentials text takes (99 bytes): the credentials are not handed over.
+extern int32_t dialogFieldTooLong;
+
 // Sets the three pointers to null.
 void resetDialogPointers();
 

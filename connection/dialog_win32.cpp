@@ -28,6 +28,9 @@ public:
         *rect = DialogRect{r.left, r.top, r.right, r.bottom};
         return true;
     }
+    void limitText(int id, int characters) override {
+        SendDlgItemMessageA(dialog_, id, EM_LIMITTEXT, static_cast<WPARAM>(characters), 0);
+    }
     void controlText(int id, char *buffer, int size) override {
         if (size > 0 && GetDlgItemTextA(dialog_, id, buffer, size) == 0)
             buffer[0] = '\0';

@@ -37,6 +37,8 @@ public:
     virtual bool controlWindowRect(int id, DialogRect *rect) = 0;
     // The text of an edit control, cut to size - 1 bytes and terminated.
     virtual void controlText(int id, char *buffer, int size) = 0;
+    // Lets the user type at most characters characters into an edit.
+    virtual void limitText(int id, int characters) = 0;
 
     // The server combo box (its control number is fixed by the template).
     // addItem: the item's position in the sorted list, or a negative value

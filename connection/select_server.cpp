@@ -22,6 +22,8 @@ namespace {
 ResultCode handOver(ServerConnection *connection, char *connectString, char *pathBuffer) {
     if (chosenEntry == nullptr)
         return kCancelled;  // OK is disabled without a chosen entry; nothing was chosen
+    if (dialogFieldTooLong != 0)
+        return kOutOfMemory;  // a credential does not fit its 100-byte field
     if (!entryPath(&connectionDirectories, chosenEntry, connection->chosenPath, kChosenPathSize))
         return kOutOfMemory;
     ResultCode result = buildConnectString(connectString, kConnectStringSize, chosenEntry, connection->credentials);
@@ -50,6 +52,7 @@ ResultCode selectServer(ServerConnection *connection, char *connectString, char 
         result = buildServerList(connection, &connectionDirectories);
     if (result == kOk) {
         dialogCompact = 0;
+        dialogFieldTooLong = 0;
         int ended = dialogScript != nullptr ? runModelDialog(connection, dialogScript)
                                             : runPlatformDialog(connection);
         if (ended == 1)

@@ -17,7 +17,8 @@ struct DialogScript;
 // written; the server list is freed in every case.
 //
 // Returns 0 on OK; 3004 when the user cancels; 3003 when memory runs out,
-// when the connect string or the path does not fit, and when the platform
+// when the connect string, the path or a typed credential (more than 99
+// bytes, which a cut would turn into another one) does not fit, and when the platform
 // cannot create the dialog (the module's template is missing or the window
 // system is out of resources: the user made no choice, and the host hears
 // of a failure rather than of a cancel); or the failure of

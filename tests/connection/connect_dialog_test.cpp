@@ -307,8 +307,10 @@ TEST_F(ConnectDialogTest, OkCopiesOnlyTheEnabledFields) {
          then(kAllSix, {choose("Charlie"), press(IDOK)}), cs(charlie, "", "", "", "", "", ""), "c.qcf", {}},
         {"typed, then hidden by the compact layout",
          then(kAllSix, {choose("Delta"), press(IDOK)}), cs(delta, "D", "U", "P", "", "", ""), "d.qcf", {}},
-        {"a long text is cut to 99 bytes", {type(IDC_USER_ID, u150), press(IDOK)},
+        {"99 characters are taken whole", {type(IDC_USER_ID, u99), press(IDOK)},
          cs(alpha, "", u99, "", "", "", ""), "a.qcf", {}},
+        {"more than 99 characters are not taken", {type(IDC_USER_ID, u150), press(IDOK)},
+         cs(alpha, "", "", "", "", "", ""), "a.qcf", {"refused: field 1003 takes at most 99 characters"}},
         {"empty fields are accepted", {press(IDOK)}, cs(alpha, "", "", "", "", "", ""), "a.qcf", {}},
     };
     for (const Case &c : cases) {

@@ -104,6 +104,39 @@ TEST_F(SelectServerTest, FailuresBeforeTheDialogReturnAtOnce) {
     }
 }
 
+// The edits take 99 characters; in a double-byte set they may hold more
+// than the 99 bytes of a Credentials text. Such a text is not cut (a cut
+// password or name is another one): 3003, buffers untouched.
+TEST_F(SelectServerTest, ACredentialLongerThanItsFieldIsNotCut) {
+    use("GBK");
+    home();
+    server("a.qcf", "Alpha", {"ServerLogin=1", "ServerString=alpha@tcp:1"});
+    std::string twoByte;
+    for (int i = 0; i < 50; ++i)
+        twoByte += "\xB0\xA1";
+    struct Case {
+        const char *name;
+        std::string text;
+        ResultCode result;
+        const char *user;
+    };
+    const Case cases[] = {
+        {"49 two-byte characters and one byte: 99 bytes", twoByte.substr(2) + "u", kOk, "/user="},
+        {"50 two-byte characters: 100 bytes", twoByte, kOutOfMemory, nullptr},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        Outcome o = select({type(IDC_PASSWORD, "ok"), type(IDC_USER_ID, c.text), press(IDOK)});
+        EXPECT_EQ(o.result, c.result);
+        EXPECT_EQ(o.notes, std::vector<std::string>{});
+        if (c.user != nullptr)
+            EXPECT_NE(o.connectString.find(c.user + c.text + "/"), std::string::npos);
+        else
+            EXPECT_EQ(o.connectString + o.path, "(untouched)(untouched)");
+        connectionDirectories.clear();
+    }
+}
+
 // Every allocation of a scripted selection fails in turn: each run gives
 // 3003 and leaves nothing allocated, until one gets through and gives 0.
 TEST_F(SelectServerTest, OutOfMemoryAnywhereGives3003AndNoLeak) {

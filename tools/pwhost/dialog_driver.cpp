@@ -128,6 +128,14 @@ bool driveStep(HWND dialog, const DriverStep &step, std::vector<std::string> &no
                             (!isEdit ? "no edit" : !IsWindowVisible(edit) ? "hidden" : "disabled"));
             return false;
         }
+        // WM_SETTEXT passes over the edit's limit, which stops a user typing.
+        int characters = MultiByteToWideChar(CP_ACP, 0, step.text.c_str(), -1, nullptr, 0) - 1;
+        LRESULT limit = SendMessageA(edit, EM_GETLIMITTEXT, 0, 0);
+        if (characters > limit) {
+            notes.push_back("refused: field " + std::to_string(step.control) + " takes at most " +
+                            std::to_string(limit) + " characters");
+            return false;
+        }
         SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(step.text.c_str()));
         return true;
     }

@@ -23,7 +23,8 @@ HWND waitForConnectDialog(DWORD thread, DWORD timeoutMs);
 // One step, as a user takes it: choosing selects the item with exactly
 // this text and tells the dialog (CBN_SELCHANGE); typing replaces an edit's
 // text (WM_SETTEXT); pressing clicks a button (BM_CLICK). A step that a
-// user could not take (not listed, disabled or hidden) is refused: false and
+// user could not take (not listed, disabled or hidden, more characters than
+// the edit's limit) is refused: false and
 // a note "refused: ..." as the window model words it. A message box that the
 // step brings up is read into a note "message: CAPTION: TEXT" and closed
 // with its OK button.
