@@ -1,7 +1,68 @@
 #include "connection/select_server.h"
 
-#include "host/result_code.h"
+#include <string.h>
 
-// The connect dialog is not part of this build yet: no server can be chosen,
-// so the call ends as a cancelled dialog would, leaving both buffers alone.
-ResultCode selectServer(ServerConnection *, char *, char *) { return kCancelled; }
+#include "connection/connect_string.h"
+#include "connection/connection_directories.h"
+#include "connection/dialog_model.h"
+#include "connection/dialog_state.h"
+#include "connection/dialog_window.h"
+#include "connection/server_connection.h"
+#include "connection/server_list.h"
+#include "host/memory.h"
+#include "host/result_code.h"
+#include "text/nls_text.h"
+
+const DialogScript *dialogScript = nullptr;
+
+namespace {
+
+// What the dialog's end gives: the connect string and the path into the
+// host's buffers, both or neither.
+ResultCode handOver(ServerConnection *connection, char *connectString, char *pathBuffer) {
+    if (chosenEntry == nullptr)
+        return kCancelled;  // OK is disabled without a chosen entry; nothing was chosen
+    if (dialogFieldTooLong != 0)
+        return kOutOfMemory;  // a credential does not fit its 100-byte field
+    if (!entryPath(&connectionDirectories, chosenEntry, connection->chosenPath, kChosenPathSize))
+        return kOutOfMemory;
+    ResultCode result = buildConnectString(connectString, kConnectStringSize, chosenEntry, connection->credentials);
+    if (result != kOk)
+        return result;
+    memcpy(pathBuffer, connection->chosenPath, textLength(connection->chosenPath) + terminatorSize());
+    return kOk;
+}
+
+}  // namespace
+
+ResultCode selectServer(ServerConnection *connection, char *connectString, char *pathBuffer) {
+    Credentials *credentials = static_cast<Credentials *>(memAllocZero(sizeof(Credentials)));
+    if (credentials == nullptr)
+        return kOutOfMemory;
+    if ((connection->state & kOwnsCredentials) != 0)
+        memFree(connection->credentials);
+    connection->credentials = credentials;
+    connection->state |= kOwnsCredentials;
+    dialogCredentials = credentials;
+
+    ResultCode result = kOk;
+    if (connectionDirectories.count() == 0)
+        result = loadConnectionDirectories(&connectionDirectories);
+    if (result == kOk)
+        result = buildServerList(connection, &connectionDirectories);
+    if (result == kOk) {
+        dialogCompact = 0;
+        dialogFieldTooLong = 0;
+        int ended = dialogScript != nullptr ? runModelDialog(connection, dialogScript)
+                                            : runPlatformDialog(connection);
+        if (ended == 1)
+            result = handOver(connection, connectString, pathBuffer);
+        else
+            result = ended == 0 ? kCancelled : kOutOfMemory;
+        freeServerList(connection);
+    }
+    chosenEntry = nullptr;
+    dialogConnection = nullptr;
+    dialogCredentials = nullptr;
+    return result;
+}

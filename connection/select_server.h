@@ -6,10 +6,28 @@
 #include "cbq90.h"
 
 class ServerConnection;
+struct DialogScript;
 
-// Returns 0 on OK, 3004 when the user cancels, 3003 when memory runs out, or
-// the failure of finding the connection directories. The buffers are written
-// only on 0.
+// Allocates the connection's own Credentials block, finds the connection
+// directories on the first call, builds the server list and runs the
+// connect dialog: the window model driven by dialogScript when one is set
+// (connection/dialog_model.h), else the platform's dialog. On OK the
+// connect string (connectString must hold kConnectStringSize bytes) and the
+// chosen connection file's full path (pathBuffer, at least 264 bytes) are
+// written; the server list is freed in every case.
+//
+// Returns 0 on OK; 3004 when the user cancels; 3003 when memory runs out,
+// when the connect string, the path or a typed credential (more than 99
+// bytes, which a cut would turn into another one) does not fit, and when the platform
+// cannot create the dialog (the module's template is missing or the window
+// system is out of resources: the user made no choice, and the host hears
+// of a failure rather than of a cancel); or the failure of
+// loadConnectionDirectories (2033, 3013, 3014). The buffers are written only
+// on 0.
 ResultCode selectServer(ServerConnection *connection, char *connectString, char *pathBuffer);
+
+// The actions that drive the window model instead of the platform's dialog,
+// for pwhost and tests; null (the default) uses the platform's dialog.
+extern const DialogScript *dialogScript;
 
 #endif  // CBQ_CONNECTION_SELECT_SERVER_H

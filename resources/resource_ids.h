@@ -5,6 +5,13 @@
 
 #define IDD_CONNECT 101
 
+/* OK and Cancel have the numbers that windows.h gives them. */
+#ifndef IDOK
+#define IDOK 1
+#endif
+#ifndef IDCANCEL
+#define IDCANCEL 2
+#endif
 #define IDC_HELP_BUTTON 1000
 #define IDC_SERVER_COMBO 1001
 #define IDC_DOMAIN 1002

@@ -67,6 +67,7 @@ class QueryDefinition;
 // NAME=VALUE, one a line, returning how many.
 std::string visible(const char *bytes, size_t length);
 int printRecords(const QueryDefinition &definition);
+int commandSelect(Host &host, const std::vector<std::string> &args);
 
 // The simulated server (tools/pwhost/server.cpp): opens --server's model
 // into host.serverHandle (false and a message on failure), and prints the

@@ -36,6 +36,15 @@ const CommandEntry kCommands[] = {
      "one cbqEdit on --server's model (its next wizard plan): result, changed flag, measure count, "
      "column table and the definition handed back; --out writes that text",
      commandEdit},
+    {"select", "select [--choose D] [--type FIELD=TEXT] [--press B]",
+     "run cbqSelectServer: the connect dialog, driven by these actions when given (FIELD: domain, user, "
+     "password, sly-user, sly-password, quorvel-id; B: ok, cancel, help); --show-secrets shows passwords",
+     commandSelect, false,
+#ifdef _WIN32
+     false},  // the loaded module's real dialog
+#else
+     true},   // the window model of the module's routines linked into pwhost
+#endif
 };
 
 Host *currentHost = nullptr;

@@ -1,0 +1,523 @@
+#include "connection/dialog_model.h"
+
+#include <stdio.h>
+#include <string.h>
+
+#ifndef _WIN32
+#include <termios.h>
+#include <unistd.h>
+#endif
+
+#include "connection/connect_dialog.h"
+#include "host/memory.h"
+#include "platform/platform.h"
+#include "resources/resource_ids.h"
+#include "text/char_cursor.h"
+
+namespace {
+
+// The classic dialog frame around the client area: a 3-pixel border on
+// every side and a 19-pixel caption.
+enum { kFrame = 3, kCaption = 19 };
+
+char *copyText(const char *text) {
+    size_t n = strlen(text);
+    char *copy = static_cast<char *>(memAlloc(n + 1));
+    if (copy != nullptr)
+        memcpy(copy, text, n + 1);
+    return copy;
+}
+
+bool isEdit(DialogControlKind kind) { return kind == kControlEdit || kind == kControlPassword; }
+bool isButton(DialogControlKind kind) { return kind == kControlButton || kind == kControlDefaultButton; }
+
+// Appends text to buffer (size bytes, always terminated).
+void append(char *buffer, size_t size, const char *text) {
+    size_t used = strlen(buffer);
+    if (used + 1 >= size)
+        return;
+    size_t n = strlen(text);
+    if (n > size - 1 - used)
+        n = size - 1 - used;
+    memcpy(buffer + used, text, n);
+    buffer[used + n] = '\0';
+}
+
+}  // namespace
+
+DialogModel::DialogModel()
+    : controls_(), controlCount_(0), items_(nullptr), itemCount_(0), itemCapacity_(0), selection_(-1),
+      window_{0, 0, 0, 0}, ended_(false), result_(0), outOfMemory_(false), interactive_(false),
+      note_(nullptr), noteContext_(nullptr) {}
+
+DialogModel::~DialogModel() {
+    for (int i = 0; i < controlCount_; ++i)
+        memFree(controls_[i].text);
+    for (int i = 0; i < itemCount_; ++i)
+        memFree(items_[i].text);
+    memFree(items_);
+}
+
+void DialogModel::create(const DialogTemplate &t) {
+    controlCount_ = 0;
+    for (int i = 0; i < t.count && controlCount_ < kModelControlLimit; ++i) {
+        const DialogControlTemplate &c = t.controls[i];
+        controls_[controlCount_++] = Control{c.id, c.kind, c.text, dialogUnitsToPixels(c.x, c.y, c.width, c.height),
+                                             true, c.visible, nullptr, 0};
+    }
+    DialogRect client = dialogUnitsToPixels(0, 0, t.width, t.height);
+    clientToWindowRect(&client);
+    window_ = DialogRect{0, 0, client.right - client.left, client.bottom - client.top};
+}
+
+DialogModel::Control *DialogModel::find(int id) {
+    for (int i = 0; i < controlCount_; ++i)
+        if (controls_[i].id == id)
+            return &controls_[i];
+    return nullptr;
+}
+
+const DialogModel::Control *DialogModel::control(int id) const {
+    return const_cast<DialogModel *>(this)->find(id);
+}
+
+const char *DialogModel::itemText(int i) const { return i >= 0 && i < itemCount_ ? items_[i].text : nullptr; }
+
+void DialogModel::note(const char *line) {
+    if (interactive_)
+        printf("%s\n", line);
+    else if (note_ != nullptr)
+        note_(noteContext_, line);
+}
+
+// --- DialogWindow ----------------------------------------------------------
+
+void DialogModel::enableControl(int id, bool enable) {
+    if (Control *c = find(id))
+        c->enabled = enable;
+}
+
+bool DialogModel::controlEnabled(int id) {
+    Control *c = find(id);
+    return c != nullptr && c->enabled;
+}
+
+void DialogModel::showControl(int id, bool show) {
+    if (Control *c = find(id))
+        c->visible = show;
+}
+
+void DialogModel::moveControl(int id, int32_t x, int32_t y, int32_t width, int32_t height) {
+    if (Control *c = find(id))
+        c->rect = DialogRect{x, y, x + width, y + height};
+}
+
+bool DialogModel::controlWindowRect(int id, DialogRect *rect) {
+    Control *c = find(id);
+    if (c == nullptr)
+        return false;
+    DialogPoint origin = {0, 0};
+    DialogRect client = {0, 0, 0, 0};
+    clientToWindowRect(&client);
+    origin.x = window_.left - client.left;
+    origin.y = window_.top - client.top;
+    *rect = DialogRect{c->rect.left + origin.x, c->rect.top + origin.y, c->rect.right + origin.x,
+                       c->rect.bottom + origin.y};
+    return true;
+}
+
+void DialogModel::limitText(int id, int characters) {
+    if (Control *c = find(id))
+        c->limit = characters;
+}
+
+void DialogModel::controlText(int id, char *buffer, int size) {
+    if (size <= 0)
+        return;
+    buffer[0] = '\0';
+    Control *c = find(id);
+    if (c == nullptr || c->text == nullptr)
+        return;
+    size_t n = strlen(c->text);
+    if (n > static_cast<size_t>(size - 1))
+        n = size - 1;
+    memcpy(buffer, c->text, n);
+    buffer[n] = '\0';
+}
+
+int DialogModel::addItem(const char *text, void *data) {
+    if (itemCount_ == itemCapacity_) {
+        int capacity = itemCapacity_ == 0 ? 8 : itemCapacity_ * 2;
+        Item *grown = static_cast<Item *>(memAlloc(sizeof(Item) * capacity));
+        if (grown == nullptr) {
+            outOfMemory_ = true;
+            return -1;
+        }
+        if (itemCount_ > 0)
+            memcpy(grown, items_, sizeof(Item) * itemCount_);
+        memFree(items_);
+        items_ = grown;
+        itemCapacity_ = capacity;
+    }
+    char *copy = copyText(text);
+    if (copy == nullptr) {
+        outOfMemory_ = true;
+        return -1;
+    }
+    // Sorted without regard to case; an equal text goes after its equals.
+    int at = 0;
+    while (at < itemCount_ && platformCompareNoCase(items_[at].text, text) <= 0)
+        ++at;
+    memmove(items_ + at + 1, items_ + at, sizeof(Item) * (itemCount_ - at));
+    items_[at] = Item{copy, data};
+    ++itemCount_;
+    if (selection_ >= at)
+        ++selection_;
+    return at;
+}
+
+bool DialogModel::itemData(int i, void **data) {
+    if (i < 0 || i >= itemCount_)
+        return false;
+    *data = items_[i].data;
+    return true;
+}
+
+void DialogModel::selectItem(int i) { selection_ = i >= 0 && i < itemCount_ ? i : -1; }
+
+void DialogModel::deleteItem(int i) {
+    if (i < 0 || i >= itemCount_)
+        return;
+    memFree(items_[i].text);
+    memmove(items_ + i, items_ + i + 1, sizeof(Item) * (itemCount_ - i - 1));
+    --itemCount_;
+    if (selection_ == i)
+        selection_ = -1;
+    else if (selection_ > i)
+        --selection_;
+}
+
+void DialogModel::clientRect(DialogRect *rect) {
+    DialogRect frame = {0, 0, 0, 0};
+    clientToWindowRect(&frame);
+    *rect = DialogRect{0, 0, (window_.right - window_.left) - (frame.right - frame.left),
+                       (window_.bottom - window_.top) - (frame.bottom - frame.top)};
+}
+
+void DialogModel::screenToClient(DialogPoint *point) {
+    DialogRect frame = {0, 0, 0, 0};
+    clientToWindowRect(&frame);
+    point->x -= window_.left - frame.left;
+    point->y -= window_.top - frame.top;
+}
+
+void DialogModel::clientToWindowRect(DialogRect *rect) {
+    rect->left -= kFrame;
+    rect->top -= kFrame + kCaption;
+    rect->right += kFrame;
+    rect->bottom += kFrame;
+}
+
+void DialogModel::moveWindow(int32_t left, int32_t top) {
+    window_ = DialogRect{left, top, left + (window_.right - window_.left), top + (window_.bottom - window_.top)};
+}
+
+void DialogModel::resizeWindow(int32_t width, int32_t height) {
+    window_.right = window_.left + width;
+    window_.bottom = window_.top + height;
+}
+
+void DialogModel::screenSize(int32_t *width, int32_t *height) {
+    *width = kModelScreenWidth;
+    *height = kModelScreenHeight;
+}
+
+void DialogModel::messageBox(int textId, int captionId) {
+    char line[512] = "message: ";
+    append(line, sizeof line, dialogString(captionId));
+    append(line, sizeof line, ": ");
+    append(line, sizeof line, dialogString(textId));
+    note(line);
+    if (interactive_) {
+        printf("(Enter) ");
+        fflush(stdout);
+        char answer[64];
+        if (fgets(answer, sizeof answer, stdin) == nullptr)
+            return;
+    }
+}
+
+void DialogModel::endDialog(int result) {
+    ended_ = true;
+    result_ = result;
+}
+
+// --- a user's actions ------------------------------------------------------
+
+bool DialogModel::choose(const char *text) {
+    Control *combo = find(IDC_SERVER_COMBO);
+    if (combo == nullptr || !combo->enabled || !combo->visible) {
+        note("refused: the server list is disabled");
+        return false;
+    }
+    int found = -1;
+    for (int i = 0; i < itemCount_ && found < 0; ++i)
+        if (strcmp(items_[i].text, text) == 0)
+            found = i;
+    for (int i = 0; i < itemCount_ && found < 0; ++i)
+        if (platformCompareNoCase(items_[i].text, text) == 0)
+            found = i;
+    if (found < 0) {
+        char line[300] = "refused: no server \"";
+        append(line, sizeof line, text);
+        append(line, sizeof line, "\" is listed");
+        note(line);
+        return false;
+    }
+    selectItem(found);
+    connectDialogCommand(this, IDC_SERVER_COMBO, kComboSelectionChanged);
+    return true;
+}
+
+bool DialogModel::type(int id, const char *text) {
+    Control *c = find(id);
+    if (c == nullptr || !isEdit(c->kind) || !c->enabled || !c->visible) {
+        char line[80];
+        snprintf(line, sizeof line, "refused: field %d is %s", id,
+                 c == nullptr || !isEdit(c->kind) ? "no edit" : !c->visible ? "hidden" : "disabled");
+        note(line);
+        return false;
+    }
+    if (c->limit > 0) {
+        int characters = 0;
+        for (CharCursor cursor(text); !cursor.atEnd(); cursor.step())
+            ++characters;
+        if (characters > c->limit) {
+            char line[80];
+            snprintf(line, sizeof line, "refused: field %d takes at most %d characters", id, c->limit);
+            note(line);
+            return false;
+        }
+    }
+    char *copy = nullptr;
+    if (text[0] != '\0') {
+        copy = copyText(text);
+        if (copy == nullptr) {
+            outOfMemory_ = true;
+            return false;
+        }
+    }
+    memFree(c->text);
+    c->text = copy;
+    return true;
+}
+
+bool DialogModel::press(int id) {
+    Control *c = find(id);
+    if (c == nullptr || !isButton(c->kind) || !c->enabled || !c->visible) {
+        char line[80];
+        snprintf(line, sizeof line, "refused: button %d is %s", id,
+                 c == nullptr || !isButton(c->kind) ? "no button" : !c->visible ? "hidden" : "disabled");
+        note(line);
+        return false;
+    }
+    connectDialogCommand(this, id, 0);
+    return true;
+}
+
+void DialogModel::close() { connectDialogCommand(this, IDCANCEL, 0); }
+
+void DialogModel::describe(char *buffer, size_t size) const {
+    if (size == 0)
+        return;
+    buffer[0] = '\0';
+    char part[64];
+    DialogRect client = {0, 0, 0, 0};
+    const_cast<DialogModel *>(this)->clientRect(&client);
+    snprintf(part, sizeof part, "window at %d,%d; client %dx%d; items:", static_cast<int>(window_.left),
+             static_cast<int>(window_.top), static_cast<int>(client.right), static_cast<int>(client.bottom));
+    append(buffer, size, part);
+    for (int i = 0; i < itemCount_; ++i) {
+        append(buffer, size, i == 0 ? " " : ", ");
+        if (i == selection_)
+            append(buffer, size, "*");
+        append(buffer, size, items_[i].text);
+    }
+    append(buffer, size, "; disabled:");
+    for (int i = 0; i < controlCount_; ++i)
+        if (!controls_[i].enabled && controls_[i].id != 65535) {
+            snprintf(part, sizeof part, " %d", controls_[i].id);
+            append(buffer, size, part);
+        }
+    append(buffer, size, "; hidden:");
+    for (int i = 0; i < controlCount_; ++i)
+        if (!controls_[i].visible && controls_[i].id != IDC_COMPACT_FRAME) {
+            snprintf(part, sizeof part, " %d", controls_[i].id);
+            append(buffer, size, part);
+        }
+    append(buffer, size, "; buttons");
+    for (int id : {IDOK, IDCANCEL, IDC_HELP_BUTTON})
+        if (const Control *b = control(id)) {
+            snprintf(part, sizeof part, " %d,%d %dx%d", static_cast<int>(b->rect.left), static_cast<int>(b->rect.top),
+                     static_cast<int>(b->rect.right - b->rect.left), static_cast<int>(b->rect.bottom - b->rect.top));
+            append(buffer, size, part);
+        }
+}
+
+// --- running ---------------------------------------------------------------
+
+namespace {
+
+// Reads one line from standard input without its line end; false at the
+// end of input. hidden: the terminal does not echo it.
+bool readAnswer(char *buffer, size_t size, bool hidden) {
+#ifndef _WIN32
+    termios saved;
+    bool restore = hidden && tcgetattr(0, &saved) == 0;
+    if (restore) {
+        termios quiet = saved;
+        quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+        tcsetattr(0, TCSAFLUSH, &quiet);
+    }
+#endif
+    fflush(stdout);
+    bool got = fgets(buffer, static_cast<int>(size), stdin) != nullptr;
+#ifndef _WIN32
+    if (restore) {
+        tcsetattr(0, TCSAFLUSH, &saved);
+        printf("\n");
+    }
+#endif
+    if (got)
+        buffer[strcspn(buffer, "\r\n")] = '\0';
+    return got;
+}
+
+// A label's text without its "&" mnemonic marks.
+void plainLabel(const char *label, char *buffer, size_t size) {
+    size_t n = 0;
+    for (; *label != '\0' && n + 1 < size; ++label)
+        if (*label != '&')
+            buffer[n++] = *label;
+    buffer[n] = '\0';
+}
+
+struct FieldPrompt {
+    int edit;
+    int label;
+    const char *fallback;  // the unnumbered password label's text
+};
+
+const FieldPrompt kFields[] = {
+    {IDC_DOMAIN, IDC_DOMAIN_LABEL, nullptr},
+    {IDC_USER_ID, IDC_USER_ID_LABEL, nullptr},
+    {IDC_PASSWORD, IDC_PASSWORD_LABEL, nullptr},
+    {IDC_RELATIONAL_USER_ID, IDC_RELATIONAL_USER_ID_LABEL, nullptr},
+    {IDC_RELATIONAL_PASSWORD, 0, "口令:"},
+    {IDC_QUORVEL_ID, IDC_QUORVEL_ID_LABEL, nullptr},
+};
+
+}  // namespace
+
+void DialogModel::printForm() {
+    printf("\n%s\n", kConnectDialogTemplate.title);
+    char label[128];
+    plainLabel(control(IDC_SERVER_LABEL)->label, label, sizeof label);
+    printf("%s\n", label);
+    if (itemCount_ == 0)
+        printf("   (none)\n");
+    for (int i = 0; i < itemCount_; ++i)
+        printf(" %c %d) %s\n", i == selection_ ? '*' : ' ', i + 1, items_[i].text);
+}
+
+// The terminal form: the server list and its number prompt, then a prompt
+// for each field that is enabled and shown, then the buttons.
+void DialogModel::interact() {
+    char answer[512];
+    char label[128];
+    while (!ended_) {
+        printForm();
+        if (itemCount_ > 0) {
+            printf("server number (Enter: keep): ");
+            if (!readAnswer(answer, sizeof answer, false))
+                break;
+            int n = 0;
+            if (sscanf(answer, "%d", &n) == 1 && n >= 1 && n <= itemCount_ && n - 1 != selection_) {
+                selectItem(n - 1);
+                connectDialogCommand(this, IDC_SERVER_COMBO, kComboSelectionChanged);
+                continue;  // the fields may have changed: show the form again
+            }
+        }
+        for (const FieldPrompt &f : kFields) {
+            Control *edit = find(f.edit);
+            if (edit == nullptr || !edit->enabled || !edit->visible)
+                continue;
+            plainLabel(f.fallback != nullptr ? f.fallback : control(f.label)->label, label, sizeof label);
+            printf("%s ", label);
+            if (!readAnswer(answer, sizeof answer, edit->kind == kControlPassword)) {
+                close();
+                return;
+            }
+            type(f.edit, answer);
+        }
+        const Control *ok = control(IDOK);
+        printf("%s: o = %s, c = %s, h = %s, s = server: ", ok->enabled ? "OK" : "(OK disabled)", "确定", "取消",
+               "帮助");
+        if (!readAnswer(answer, sizeof answer, false))
+            break;
+        if (answer[0] == 'o' && ok->enabled)
+            press(IDOK);
+        else if (answer[0] == 'c')
+            press(IDCANCEL);
+        else if (answer[0] == 'h')
+            press(IDC_HELP_BUTTON);
+    }
+    if (!ended_)
+        close();
+}
+
+int DialogModel::run(ServerConnection *connection, const DialogScript *script, bool interactive) {
+    if (script != nullptr)
+        setNoteSink(script->note, script->noteContext);
+    interactive_ = script == nullptr && interactive;
+    connectDialogInit(this, connection);
+    if (script != nullptr) {
+        for (size_t i = 0; i < script->count && !ended_ && !outOfMemory_; ++i) {
+            const DialogAction &a = script->actions[i];
+            switch (a.kind) {
+            case kActionChoose: choose(a.text != nullptr ? a.text : ""); break;
+            case kActionType: type(a.control, a.text != nullptr ? a.text : ""); break;
+            case kActionPress: press(a.control); break;
+            case kActionClose: close(); break;
+            case kActionObserve:
+                if (a.observe != nullptr)
+                    a.observe(*this, a.context);
+                break;
+            }
+        }
+    } else if (interactive_) {
+        interact();
+    }
+    if (!ended_)
+        close();
+    return outOfMemory_ ? kDialogNotCreated : result_;
+}
+
+int runModelDialog(ServerConnection *connection, const DialogScript *script) {
+    DialogModel *model = memNew<DialogModel>();
+    if (model == nullptr)
+        return kDialogNotCreated;
+    model->create(kConnectDialogTemplate);
+#ifdef _WIN32
+    bool interactive = false;
+#else
+    bool interactive = isatty(0) != 0;
+#endif
+    int result = model->run(connection, script, interactive);
+    memDelete(model);
+    return result;
+}
+
+#ifndef _WIN32
+int runPlatformDialog(ServerConnection *connection) { return runModelDialog(connection, nullptr); }
+#endif
