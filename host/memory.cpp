@@ -9,6 +9,7 @@ long attempts = 0;
 long liveBlocks = 0;
 long failAt = 0;        // attempt number that fails; 0: none
 bool failAfter = false; // every attempt from failAt on fails
+size_t lastSize = 0;    // of the last block handed out
 
 bool injectFailure() {
     ++attempts;
@@ -23,8 +24,10 @@ void *memAlloc(size_t size) {
     if (injectFailure())
         return nullptr;
     void *block = malloc(size == 0 ? 1 : size);
-    if (block != nullptr)
+    if (block != nullptr) {
         ++liveBlocks;
+        lastSize = size;
+    }
     return block;
 }
 
@@ -32,8 +35,10 @@ void *memAllocZero(size_t size) {
     if (injectFailure())
         return nullptr;
     void *block = calloc(1, size == 0 ? 1 : size);
-    if (block != nullptr)
+    if (block != nullptr) {
         ++liveBlocks;
+        lastSize = size;
+    }
     return block;
 }
 
@@ -52,3 +57,4 @@ void memFailAt(long k, bool andAfter) {
 
 long memAllocationCount() { return attempts; }
 long memLiveBlocks() { return liveBlocks; }
+size_t memLastBlockSize() { return lastSize; }

@@ -38,5 +38,6 @@ void memDelete(T *object) {
 void memFailAt(long k, bool andAfter = false);
 long memAllocationCount();  // allocations attempted since the module loaded
 long memLiveBlocks();       // blocks allocated and not yet freed
+size_t memLastBlockSize();   // the size asked for by the last allocation that succeeded
 
 #endif  // CBQ_HOST_MEMORY_H

@@ -83,6 +83,28 @@ ResultCode cbqInit(void *nlsLanguage, void *nlsContext, uint32_t hostValue, Host
 ResultCode cbqTerm(void);
 ResultCode cbqSelectServer(char *connectString, char *connectionFile,
                            uint32_t helpContext, HelpCallback help);
+/* cbqEdit: one edit of a query over the host's open connection.
+ *
+ * definition: the host's pointer to its stored definition text; null for a
+ * new query (an empty text is a stored definition). When the edit changed
+ * the query, the new text is copied into the host's block if it fits (the
+ * pointer keeps its value), else into a new block of exactly its length + 1
+ * bytes that replaces the pointer; the host frees that block with
+ * cbqFreeMem, and still owns (and frees) its old block; when that new block
+ * cannot be allocated the pointer holds null and the result is 3003.
+ * changed is written only once the wizard has run: 1 when the query differs
+ * from the stored definition (always for a new query), else 0.
+ * measureCount, columns and columnCount may be null; they are first set to
+ * 0, null and 0. measureCount receives the finished query's measure count
+ * as soon as it is known; columns and columnCount receive the PWQCOL array
+ * (freed with cbqFreePWQCOL) and its record count only when the result is 0.
+ *
+ * Counts travel in one byte, so a finished query with more than 255
+ * measures, or with more than 255 column records, is refused with 3003:
+ * changed is 0, the column outputs stay null and 0 (and the measure count 0
+ * when the measures are too many), no text and no columns are handed over,
+ * and the query is still deleted and the connection released. No count the
+ * host receives is ever wrapped. */
 ResultCode cbqEdit(const HostConnection *connection, char **definition, uint8_t *changed,
                    uint8_t *measureCount, PWQCOL **columns, uint8_t *columnCount,
                    uint32_t helpMethod);

@@ -211,4 +211,27 @@ int platformFormat(char *buffer, uint32_t capacity, const char *format, ...)
 #endif
     ;
 
+// ---------------------------------------------------------------------------
+// Character classes: IsCharAlphaA.
+// ---------------------------------------------------------------------------
+
+// Whether the byte c, read as a character of its own, is a letter.
+//
+// On Windows this is IsCharAlphaA: the byte is converted to a character of
+// the ANSI code page and that character's Unicode class decides. The module
+// is made for systems whose ANSI code page is 936 (GBK, Chinese Simplified),
+// the set its dialog texts are written in and the one the win32 tests run
+// under (Wine with LANG=zh_CN.UTF-8). In that set a single byte is a letter
+// exactly when it is an ASCII letter, A-Z or a-z: 0x80 is the euro sign,
+// 0x81-0xFE are lead bytes that are no character on their own, and 0xFF is
+// unassigned. Linux answers as Windows does for code page 936: true for the
+// 52 ASCII letters, false for every other byte (digits, '_', blanks,
+// punctuation, control bytes and all bytes of 0x80 and above).
+//
+// On a Windows system with a single-byte ANSI code page (1252 and the like)
+// IsCharAlphaA also counts that page's accented letters (such as 0xC0-0xFF
+// but 0xD7 and 0xF7 on 1252); Linux never does. Callers that must agree on
+// both targets rely on the ASCII answer only.
+bool platformIsCharAlpha(char c);
+
 #endif  // CBQ_PLATFORM_PLATFORM_H

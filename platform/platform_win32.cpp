@@ -173,3 +173,9 @@ int platformFormat(char *buffer, uint32_t capacity, const char *format, ...) {
     buffer[length] = '\0';
     return static_cast<int>(length);
 }
+
+// ---------------------------------------------------------------------------
+// Character classes
+// ---------------------------------------------------------------------------
+
+bool platformIsCharAlpha(char c) { return IsCharAlphaA(c) != FALSE; }

@@ -1,10 +1,49 @@
 #include "query/query_session.h"
 
+#include <string.h>
+
 #include "columns/column_descriptors.h"
+#include "connection/connection_directories.h"
+#include "connection/server_connection.h"
 #include "host/memory.h"
+#include "host/qvdata.h"
 #include "host/result_code.h"
+#include "query/edit_steps.h"
 #include "query/query_definition.h"
+#include "query/rebuild.h"
+#include "query/relational_startup.h"
+#include "query/serializer.h"
 #include "query/server_scripts.h"
+#include "text/char_cursor.h"
+#include "text/nls_text.h"
+#include "text/string_list.h"
+
+const EditSteps kModuleEditSteps = {relationalStartup, rebuildQuery, serializeQuery, describeColumns,
+                                    changeTest};
+EditSteps editSteps = kModuleEditSteps;
+
+namespace {
+
+// The largest count that travels to the host in its one byte.
+constexpr int32_t kMaxHostCount = 255;
+
+// The definition text into the host's block, or into a new block of exactly
+// its length + 1 bytes when the host's text is shorter. The host's old block
+// stays the host's and is never freed here.
+ResultCode handOverText(const GrowableText &text, char **definition) {
+    size_t n = text.length();
+    size_t m = *definition == nullptr ? 0 : textLength(*definition);
+    if (n > m) {
+        *definition = static_cast<char *>(memAlloc(n + 1));
+        if (*definition == nullptr)
+            return kOutOfMemory;
+    }
+    memcpy(*definition, text.text(), n);
+    (*definition)[n] = '\0';
+    return kOk;
+}
+
+}  // namespace
 
 QuerySession::QuerySession()
     : connection(nullptr),
@@ -28,14 +67,23 @@ QuerySession::~QuerySession() {
     outputDefinition = nullptr;
     memDelete(inputDefinition);
     inputDefinition = nullptr;
+    if (!queryName.empty()) {
+        // An edit that failed before the wizard left its query in the data
+        // library.
+        QVDeleteQuery(queryName.text());
+        queryName.clear();
+    }
     releaseCustomMeasures(this);
     releaseColumnRecords(this);
     releaseColumnList(this);
+    queryName.release();
+    definitionText.release();
 }
 
-ResultCode QuerySession::edit(ServerConnection *serverConnection, char **, uint8_t *,
+ResultCode QuerySession::edit(ServerConnection *serverConnection, char **definition, uint8_t *changed,
                               uint8_t *measureCountOut, const char *, PWQCOL **columns,
                               uint8_t *columnCount) {
+    // The outputs start as "nothing"; the changed flag waits for the wizard.
     connection = serverConnection;
     if (measureCountOut != nullptr)
         *measureCountOut = 0;
@@ -43,6 +91,130 @@ ResultCode QuerySession::edit(ServerConnection *serverConnection, char **, uint8
         *columnCount = 0;
     if (columns != nullptr)
         *columns = nullptr;
-    // The query wizard is not part of this build yet, so it cannot run.
-    return kWizardFailed;
+
+    // Up to the wizard a failure returns at once: the query (when one
+    // exists) is deleted when the session is destroyed, and the data library
+    // stays attached until the next edit or cbqTerm.
+    StringList home;
+    ResultCode homeFailure = kNoHomeDirectory;
+    if (homeLookup(&home, &homeFailure) != 1)
+        return homeFailure == kOutOfMemory ? kOutOfMemory : kNoHomeDirectory;
+    QVSetTarsikHome(home.item(0)->text());
+    QVSetKHVMethod(helpMethod);
+    if (QVConnectHandle(connection->connectionHandle) == 0)
+        return kAttachRefused;
+    connection->state |= kConnected;
+
+    // A host that passes no settings block has no relational source.
+    if (connection->settings != nullptr && connection->settings->connectionType == 1) {
+        ResultCode started = editSteps.relationalStartup(connection);
+        if (started != kOk)
+            return started;
+    }
+
+    newQuery = *definition == nullptr ? 1 : 0;
+    const char *name = QVCreateQuery();
+    if (*name == '\0')
+        return kNoQueryCreated;
+    if (!queryName.appendText(name)) {
+        // Without its name the query could never be deleted: delete it now,
+        // while the library's text is still valid.
+        QVDeleteQuery(name);
+        return kOutOfMemory;
+    }
+    if (strcmp(QVGetOption("DefaultAttachMode"), "RW") == 0)
+        QVSetOption("DefaultAttachMode", "RO");
+
+    if (newQuery == 0) {
+        ResultCode rebuilt = editSteps.rebuild(this, *definition);
+        if (rebuilt != kOk)
+            return rebuilt;
+    }
+
+    // The wizard. From here on the changed flag is written on every
+    // path, and every path deletes the query, detaches the databases and
+    // disconnects.
+    int32_t wizard = QVStartWizard(queryName.text(), 0);
+    if (wizard == 0) {
+        *changed = 0;
+        return kWizardFailed;
+    }
+    ResultCode result = kOk;
+    if (wizard != 1) {
+        *changed = 0;
+        result = kCancelled;
+    }
+
+    if (result == kOk) {
+        QVExecute("qv_otherappdtbs = na");
+        const char *spelling = QVExecute("shw naspell");
+        copyChars(naSpelling, sizeof naSpelling, spelling, textLength(spelling));
+
+        measureCount = QVGetMeasureCount(queryName.text());
+        if (measureCount <= 0) {
+            *changed = 0;
+            result = kCancelled;
+        } else if (measureCount > kMaxHostCount) {
+            // The host receives the count in one byte; a wrapped count would
+            // make it free and describe the wrong number of records.
+            *changed = 0;
+            result = kOutOfMemory;
+        } else if (measureCountOut != nullptr) {
+            *measureCountOut = static_cast<uint8_t>(measureCount);
+        }
+    }
+    if (result == kOk) {
+        result = editSteps.serialize(this);
+        if (result == kOk)
+            result = editSteps.describeColumns(this);
+        if (result == kOk && columnRecordCount > kMaxHostCount)
+            result = kOutOfMemory;  // the column count is one byte too
+        if (result != kOk)
+            *changed = 0;
+    }
+    if (result == kOk) {
+        int32_t isChanged = editSteps.changeTest(this) != 0 ? 1 : 0;
+        *changed = static_cast<uint8_t>(isChanged);
+        if (isChanged != 0)
+            result = handOverText(definitionText, definition);
+    }
+
+    // Every path through the wizard ends here.
+    memDelete(outputDefinition);
+    outputDefinition = nullptr;
+    if (QVDeleteQuery(queryName.text()) == 0 && result == kOk)
+        result = kDeleteRefused;
+    if (result == kOk) {
+        if (columnCount != nullptr)
+            *columnCount = static_cast<uint8_t>(columnRecordCount);
+        // A host that asked for no columns never owns them: the session
+        // keeps them and frees them as it goes.
+        if (columns != nullptr) {
+            *columns = columnRecords;
+            columnRecords = nullptr;
+            columnRecordCount = 0;
+        }
+    }
+    detachDatabases();
+    queryName.release();
+    QVDisconnect();
+    return result;
+}
+
+int32_t QuerySession::detachDatabases() {
+    if (queryName.empty())
+        return 0;
+    int16_t passes = QVGetDatabaseCount();
+    int32_t detached = 0;
+    for (int16_t pass = 0; pass < passes; ++pass) {
+        // Index 0 every time: a detached database leaves the list. The name
+        // goes straight back to the library, which reads it before it
+        // replaces the text.
+        const char *name = QVGetDatabase(0, 0);
+        if (*name == '\0')
+            break;
+        if (QVDatabaseDetach(name) != 0)
+            ++detached;
+    }
+    return detached;
 }

@@ -12,6 +12,9 @@
 // rebuild, serialiser and server scripts, column description) are plain
 // functions over the session, each in its own file.
 //
+// The steps of other units are reached through editSteps
+// (query/edit_steps.h).
+//
 // Ownership: the session owns the output and input definitions, the column
 // list, the column records (with their name blocks) until they are handed to
 // the host, and the custom-measure table. It never owns the connection.
@@ -33,17 +36,48 @@ enum { kNaSpellingSize = 20 };  // at most 19 bytes of text and a terminator
 class QuerySession {
 public:
     QuerySession();   // the initial values listed with the fields
-    ~QuerySession();  // deletes a query that still exists, frees what it owns
+    // Releases, in this order: the output and input definitions, a query that
+    // still exists in the data library (QVDeleteQuery), the custom-measure
+    // table, the column records not handed over, the column list, the texts.
+    ~QuerySession();
     QuerySession(const QuerySession &) = delete;
     QuerySession &operator=(const QuerySession &) = delete;
 
     void setHelpMethod(uint32_t method) { helpMethod = method; }
 
     // One edit of a query over the host's connection. The out-parameters are
-    // those of cbqEdit; measureCount, columns and columnCount may be null.
+    // those of cbqEdit; measureCount, columns and columnCount may be null and
+    // start as 0, null and 0. helpPath is not used.
+    //
+    // The steps run in this order: home directory to the data library, help
+    // method, attach to the connection handle (connected flag set), the
+    // relational start-up for connection type 1, create the query,
+    // "DefaultAttachMode" "RW" becomes "RO", rebuild a stored definition (a
+    // definition pointer holding any text, even an empty one), the wizard.
+    // A failure up to here returns at once (2033, 3005, the start-up's code,
+    // 3001, the rebuild's code, 3002 for the wizard's 0) without deleting the
+    // query or disconnecting; only the wizard's 0 writes the changed flag.
+    //
+    // After the wizard: NA spelling (cut to 19 bytes at a character
+    // boundary), measure count, serialiser, column description, change
+    // test, text to the host. Every such path writes the changed flag (1 only
+    // when the change test says so), deletes the query, detaches the
+    // databases and disconnects. Outcomes: 3004 when the wizard was not
+    // finished or the query has no measures; 3003 when it has more than 255
+    // measures or more than 255 column records (their counts travel in one
+    // byte), with nothing handed over; the serialiser's or column
+    // description's code; 3003 when the host's new block cannot be
+    // allocated (the definition pointer then holds null); 3006 when the
+    // query cannot be deleted. Only with 0 do the column records pass to the
+    // host.
     ResultCode edit(ServerConnection *connection, char **definition, uint8_t *changed,
                     uint8_t *measureCount, const char *helpPath, PWQCOL **columns,
                     uint8_t *columnCount);
+
+    // Detaches the databases of the data library, reading index 0 in at most
+    // as many passes as there were databases at the start; 0 without a
+    // query. Returns the number detached.
+    int32_t detachDatabases();
 
     ServerConnection *connection;       // null; the process-wide connection, not owned
     GrowableText queryName;             // empty while no query exists in the data library

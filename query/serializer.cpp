@@ -1,8 +1,229 @@
 #include "query/serializer.h"
 
+#include <string.h>
+
+#include "host/memory.h"
+#include "host/qvdata.h"
 #include "host/result_code.h"
+#include "query/query_definition.h"
+#include "query/query_session.h"
+#include "query/server_scripts.h"
+#include "text/growable_text.h"
+#include "text/nls_text.h"
+#include "text/text_utils.h"
 
-// Not built yet: no finished query can be written, so the edit fails.
-ResultCode serializeQuery(QuerySession *) { return kOutOfMemory; }
+namespace {
 
-int32_t changeTest(const QuerySession *) { return 1; }
+// A copy of a text of the data library, freed when it goes out of scope.
+class TextCopy {
+public:
+    explicit TextCopy(const char *text) : bytes_(dupText(text, 0)) {}
+    ~TextCopy() { memFree(bytes_); }
+    TextCopy(const TextCopy &) = delete;
+    TextCopy &operator=(const TextCopy &) = delete;
+    char *get() const { return bytes_; }
+
+private:
+    char *bytes_;
+};
+
+// The file-name part of a path, whole.
+bool baseName(const char *path, GrowableText *name) {
+    name->clear();
+    size_t capacity = textLength(path) + terminatorSize();
+    char *buffer = static_cast<char *>(memAlloc(capacity));
+    if (buffer == nullptr)
+        return false;
+    pathBaseName(buffer, capacity, path);
+    bool copied = name->appendText(buffer);
+    memFree(buffer);
+    return copied;
+}
+
+bool copyOf(const char *text, GrowableText *copy) {
+    copy->clear();
+    return copy->appendText(text);
+}
+
+// Steps 2 and 3: the databases, and the command that attaches them in
+// reverse order so that the server searches them in the listed order.
+ResultCode writeDatabases(QueryDefinition *out, int32_t *databaseCount) {
+    GrowableText name;
+    int32_t n = 0;
+    for (;; ++n) {
+        const char *path = QVGetDatabase(n, 1);
+        if (path[0] == 0)
+            break;
+        if (!baseName(path, &name) || !addTextF(out, name.text(), "DB%d", n))
+            return kOutOfMemory;
+    }
+    *databaseCount = n;
+    if (!out->addNumber("DBCount", n))
+        return kOutOfMemory;
+
+    GrowableText command;
+    for (int32_t i = n - 1; i >= 0; --i) {
+        if (out->findTextF(&name, "DB%d", i) == QueryDefinition::kNoMemory)
+            return kOutOfMemory;
+        if (!command.appendText("dtb attach ") || !command.appendText(name.text()))
+            return kOutOfMemory;
+        if (i > 0 && !command.appendByte(';'))
+            return kOutOfMemory;
+    }
+    QVExecute(command.text());
+    return kOk;
+}
+
+// Step 5: the measures, their databases, and the custom measures they are.
+ResultCode writeMeasures(QuerySession *session, int32_t databaseCount) {
+    QueryDefinition *out = session->outputDefinition;
+    const char *query = session->queryName.text();
+    int32_t count = QVGetMeasureCount(query);
+    if (!out->addNumber("MeasureCount", count))
+        return kOutOfMemory;
+    GrowableText name, fileName;
+    for (int32_t i = 0; i < count; ++i) {
+        if (!copyOf(QVGetMeasureName(query, i), &name) ||
+            !addTextF(out, name.text(), "Measure%d", i))
+            return kOutOfMemory;
+        if (databaseCount > 1) {
+            int32_t index = -1;
+            if (!baseName(QVGetMeasureDatabase(query, i, 1), &fileName) ||
+                !databaseIndex(session, fileName.text(), &index) ||
+                !addNumberF(out, index, "M%dDB", i))
+                return kOutOfMemory;
+        }
+        if (!markCustomMeasure(session, name.text()))
+            return kOutOfMemory;
+    }
+    return kOk;
+}
+
+// Steps 7.2 to 7.5: one script of a dimension, a record per line (line 0
+// E<e>Dim<k>Script, line d E<e>Dim<k>Script<d>; Sort before Script for the
+// sort script). A selection-script line (savedCounter given) is followed at
+// once by the saved selections it names; every line is scanned for a limit
+// command.
+ResultCode writeScript(QuerySession *session, const char *script, int32_t edge, int32_t position,
+                       int32_t *savedCounter) {
+    const bool sort = savedCounter == nullptr;
+    QueryDefinition *out = session->outputDefinition;
+    TextCopy copy(script);
+    if (copy.get() == nullptr)
+        return kOutOfMemory;
+    size_t capacity = textLength(copy.get()) + terminatorSize();
+    TextCopy lineBlock(copy.get());  // as large as the script, so no line is cut
+    if (lineBlock.get() == nullptr)
+        return kOutOfMemory;
+    char *line = lineBlock.get();
+    const char *rest = copy.get();
+    for (int32_t d = 0; readLine(rest, line, capacity, &rest) == 1; ++d) {
+        bool added;
+        if (d == 0)
+            added = sort ? addTextF(out, line, "E%dDim%dSortScript", edge, position)
+                         : addTextF(out, line, "E%dDim%dScript", edge, position);
+        else
+            added = sort ? addTextF(out, line, "E%dDim%dSortScript%d", edge, position, d)
+                         : addTextF(out, line, "E%dDim%dScript%d", edge, position, d);
+        if (!added)
+            return kOutOfMemory;
+        if (!sort && strstr(line, "'SAVED'") != nullptr &&
+            !recordSavedSelections(session, line, edge, position, savedCounter))
+            return kOutOfMemory;
+        if (!scanLimitCommand(session, line))
+            return kOutOfMemory;
+    }
+    return kOk;
+}
+
+// Step 7: one dimension.
+ResultCode writeDimension(QuerySession *session, int32_t edge, int32_t position) {
+    QueryDefinition *out = session->outputDefinition;
+    const char *query = session->queryName.text();
+    GrowableText name;
+    if (!copyOf(QVGetDimensionName(query, edge, position), &name) ||
+        !addTextF(out, name.text(), "E%dDim%dName", edge, position))
+        return kOutOfMemory;
+
+    int32_t savedCounter = 0;
+    ResultCode result = writeScript(session, QVGetSelectionScript(query, edge, position), edge,
+                                    position, &savedCounter);
+    if (result != kOk)
+        return result;
+    if (savedCounter > 0 && !addNumberF(out, savedCounter, "E%dDim%dSS", edge, position))
+        return kOutOfMemory;
+    result = writeScript(session, QVGetSelectionSortScript(query, edge, position), edge, position,
+                         nullptr);
+    if (result != kOk)
+        return result;
+
+    if (QVIsMeasureDimension(query, edge, position) == 0) {
+        GrowableText label;
+        if (!longLabel(session, name.text(), &label) ||
+            !addTextF(out, label.text(), "E%dDim%dDimLName", edge, position) ||
+            !addTextF(out, QVGetDimensionHierName(query, edge, position), "E%dDim%dHier", edge,
+                      position))
+            return kOutOfMemory;
+    }
+    return kOk;
+}
+
+}  // namespace
+
+ResultCode serializeQuery(QuerySession *session) {
+    memDelete(session->outputDefinition);
+    session->outputDefinition = memNew<QueryDefinition>();
+    QueryDefinition *out = session->outputDefinition;
+    if (out == nullptr)
+        return kOutOfMemory;
+
+    int32_t databaseCount = 0;
+    ResultCode result = writeDatabases(out, &databaseCount);
+    if (result != kOk)
+        return result;
+    if (!loadCustomMeasures(session))
+        return kOutOfMemory;
+    result = writeMeasures(session, databaseCount);
+    if (result != kOk)
+        return result;
+
+    const char *query = session->queryName.text();
+    int32_t edgeCount[3];
+    for (int32_t e = 0; e < 3; ++e) {
+        edgeCount[e] = QVGetDimEdgeCount(query, e);
+        if (!addNumberF(out, edgeCount[e], "E%dCount", e))
+            return kOutOfMemory;
+    }
+    for (int32_t e = 0; e < 3; ++e) {
+        for (int32_t k = 0; k < edgeCount[e]; ++k) {
+            result = writeDimension(session, e, k);
+            if (result != kOk)
+                return result;
+        }
+    }
+
+    result = writeCustomMeasures(session);
+    if (result != kOk)
+        return result;
+    if (!out->addText("QL", "1"))
+        return kOutOfMemory;
+
+    int32_t indentCount = 2;
+    char indentText[kIndentTextSize];
+    readHierarchyIndent(&indentCount, indentText);
+    if (indentCount != 0 && indentText[0] != 0) {
+        if (indentCount != 2 && !out->addNumber("HI", indentCount))
+            return kOutOfMemory;
+        if (strcmp(indentText, " ") != 0 && !out->addText("HIC", indentText))
+            return kOutOfMemory;
+    }
+    return kOk;
+}
+
+int32_t changeTest(const QuerySession *session) {
+    if (session->outputDefinition == nullptr)
+        return session->inputDefinition != nullptr ? 1 : 0;
+    if (session->inputDefinition == nullptr)
+        return 1;
+    return session->outputDefinition->isCoveredBy(*session->inputDefinition) == 0 ? 1 : 0;
+}

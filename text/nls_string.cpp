@@ -57,6 +57,18 @@ int NlsString::append(const char *text) {
     return 1;
 }
 
+void NlsString::swap(NlsString &other) {
+    char *text = text_;
+    int32_t capacity = capacity_;
+    int32_t length = length_;
+    text_ = other.text_;
+    capacity_ = other.capacity_;
+    length_ = other.length_;
+    other.text_ = text;
+    other.capacity_ = capacity;
+    other.length_ = length;
+}
+
 int NlsString::assign(const char *text) {
     if (text != nullptr && ownsBytes(text)) {
         // Copied before the block goes, since text lies in it.

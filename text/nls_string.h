@@ -38,6 +38,10 @@ public:
     int assign(const NlsString &other);
     // Frees the block and makes the string empty.
     void clear();
+    // Exchanges the contents of the two strings; never allocates or fails, so
+    // a value prepared in a fresh string can replace this one without a step
+    // that could leave it empty.
+    void swap(NlsString &other);
 
     const char *text() const { return text_; }  // never null
     int32_t length() const { return length_; }

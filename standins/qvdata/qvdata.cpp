@@ -43,6 +43,7 @@ struct Library {
     int queryNumber = 0;
     std::map<std::string, std::string> options{{"DefaultAttachMode", "RW"}};
     std::map<std::string, int> failures;
+    std::map<std::string, int> commandFailures;  // command prefix -> commands still to fail
     std::vector<ListedMeasure> measureList;
     std::string reply;
     std::string lastError;
@@ -88,6 +89,19 @@ bool failing(const char *fn) {
         --it->second;
     note("failure injected");
     return true;
+}
+
+// A command that qvStandinFailCommand makes fail: the first prefix with
+// failures left that the command starts with.
+bool failingCommand(const std::string &command) {
+    for (auto &f : lib().commandFailures)
+        if (f.second != 0 && command.compare(0, f.first.size(), f.first) == 0) {
+            if (f.second > 0)
+                --f.second;
+            note("failure injected");
+            return true;
+        }
+    return false;
 }
 
 ServerSession *session() {
@@ -263,6 +277,16 @@ int32_t qvStandinFailNext(const char *function, int32_t count) {
     return 0;
 }
 
+int32_t qvStandinFailCommand(const char *prefix, int32_t count) {
+    if (str(prefix).empty()) {
+        lib().lastError = "a failing command needs a prefix";
+        return 0;
+    }
+    lib().commandFailures[str(prefix)] = count;
+    lib().lastError.clear();
+    return 1;
+}
+
 int32_t qvStandinLogCount(void) { return static_cast<int32_t>(lib().log.size()); }
 
 const char *qvStandinLogEntry(int32_t index) {
@@ -368,7 +392,7 @@ int32_t QVStartWizard(const char *query, int32_t flags) {
 const char *QVExecuteEx(const char *command, int32_t *ok) {
     ServerSession *s = session();
     CommandResult r;
-    if (failing("QVExecuteEx")) {
+    if (failing("QVExecuteEx") || failingCommand(str(command))) {
         r.ok = false;
     } else if (s == nullptr) {
         r.output = "ERROR: the data library is not connected to a server";
@@ -386,7 +410,7 @@ const char *QVExecuteEx(const char *command, int32_t *ok) {
 const char *QVExecute(const char *command) {
     ServerSession *s = session();
     std::string out;
-    if (failing("QVExecute"))
+    if (failing("QVExecute") || failingCommand(str(command)))
         out = "";
     else if (s == nullptr)
         out = "ERROR: the data library is not connected to a server";

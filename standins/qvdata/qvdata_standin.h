@@ -84,6 +84,11 @@ QVDATA_API int32_t qvStandinSetWizardPlans(int16_t handle, const char *plansJson
  * a text is empty, a count 0, QVExecuteEx's flag 0. Such calls change
  * nothing. Nonzero when the function is one of QVDATA's. */
 QVDATA_API int32_t qvStandinFailNext(const char *function, int32_t count);
+/* The same for server commands: the next count commands of QVExecute and
+ * QVExecuteEx that start with prefix (byte for byte) fail, whichever call
+ * sends them (count -1: every one until cleared with 0). Nonzero unless the
+ * prefix is empty. */
+QVDATA_API int32_t qvStandinFailCommand(const char *prefix, int32_t count);
 
 /* The call log (standins/qvdata/call_log.h has its form): entries counted,
  * one entry (empty beyond the end), all of them each followed by LF, and

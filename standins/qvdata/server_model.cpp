@@ -3,6 +3,7 @@
 #include "standins/qvdata/server_model.h"
 
 #include <ctype.h>
+#include <stdint.h>
 
 #include <set>
 #include <stdexcept>
@@ -127,11 +128,44 @@ Properties properties(const json &j, const std::string &where) {
     return out;
 }
 
-// Object names: what the command language can spell without quotes.
+// Object names: what the command language can spell without quotes. A byte
+// from 0x81 to 0xFE starts a double-byte character (see "byteTexts"), whose
+// second byte may be any byte.
 void checkName(const std::string &name, const std::string &where) {
-    for (char c : name)
-        if (!isalnum(static_cast<unsigned char>(c)) && c != '.' && c != '_' && c != '$' && c != '#')
+    for (size_t i = 0; i < name.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(name[i]);
+        if (c >= 0x81 && c <= 0xFE && i + 1 < name.size()) {
+            ++i;
+            continue;
+        }
+        if (!isalnum(c) && c != '.' && c != '_' && c != '$' && c != '#')
             throw ModelError(where + ": the name \"" + name + "\" may hold only letters, digits and . _ $ #");
+    }
+}
+
+// "byteTexts": true makes every text of the model stand for the bytes of its
+// characters, none of which may lie above U+00FF: "\u00b1\u00ed" is the byte pair
+// B1 ED. So a model, itself UTF-8 JSON, can hold names and scripts of a
+// double-byte character set. Keys stay as they are.
+void textsToBytes(json &j) {
+    if (j.is_string()) {
+        const std::string &utf8 = j.get_ref<const std::string &>();
+        std::string out;
+        for (size_t i = 0; i < utf8.size(); ++i) {
+            unsigned char c = static_cast<unsigned char>(utf8[i]);
+            if (c < 0x80) {
+                out += static_cast<char>(c);
+            } else if ((c & 0xE0) == 0xC0 && i + 1 < utf8.size() && c <= 0xC3) {
+                out += static_cast<char>(((c & 0x03) << 6) | (utf8[++i] & 0x3F));
+            } else {
+                throw ModelError("byteTexts: the text \"" + utf8 + "\" holds a character above U+00FF");
+            }
+        }
+        j = out;
+    } else if (j.is_array() || j.is_object()) {
+        for (json &item : j)
+            textsToBytes(item);
+    }
 }
 
 Dimension readDimension(const json &j, const std::string &where) {
@@ -307,6 +341,15 @@ WizardPlan readPlan(const json &j, const std::string &where) {
         for (size_t i = 0; i < steps->size(); ++i)
             plan.steps.push_back(readStep((*steps)[i], at + ", step " + std::to_string(i + 1)));
     }
+    auto number = j.find("result");
+    if (number != j.end() && number->is_number_integer()) {
+        // Any other value the wizard may return, returned as it is.
+        long long n = number->get<long long>();
+        if (n < INT32_MIN || n > INT32_MAX)
+            throw ModelError(at + ": \"result\" must fit 32 bits");
+        plan.result = static_cast<int>(n);
+        return plan;
+    }
     std::string result = text(j, "result", at, false, "finished");
     if (result == "finished")
         plan.result = 1;
@@ -315,7 +358,7 @@ WizardPlan readPlan(const json &j, const std::string &where) {
     else if (result == "failed")
         plan.result = 0;
     else
-        throw ModelError(at + ": \"result\" must be finished, cancelled or failed");
+        throw ModelError(at + ": \"result\" must be finished, cancelled, failed or a number");
     return plan;
 }
 
@@ -353,8 +396,8 @@ void checkUnique(const ServerModel &model) {
 }
 
 void readModel(const json &j, ServerModel &model) {
-    checkKeys(j, {"title", "naSpelling", "caseSensitiveFileNames", "measureDimension", "databases",
-                  "attached", "customMeasures", "savedSelections", "relational", "options",
+    checkKeys(j, {"byteTexts", "title", "naSpelling", "caseSensitiveFileNames", "measureDimension",
+                  "databases", "attached", "customMeasures", "savedSelections", "relational", "options",
                   "failures", "wizard"},
               "model");
     model.title = text(j, "title", "model", false);
@@ -422,7 +465,10 @@ std::string fileNamePart(const std::string &path) {
 bool parseModel(const std::string &text, ServerModel &model, std::string &error) {
     try {
         ServerModel fresh;
-        readModel(json::parse(text), fresh);
+        json j = json::parse(text);
+        if (j.is_object() && flag(j, "byteTexts", "model", false))
+            textsToBytes(j);
+        readModel(j, fresh);
         model = std::move(fresh);
         return true;
     } catch (const std::exception &e) {

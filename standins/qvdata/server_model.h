@@ -75,7 +75,7 @@ struct WizardStep {
 struct WizardPlan {
     std::string name;
     std::vector<WizardStep> steps;
-    int result = 1;  // 1 finished, 2 cancelled, 0 failed
+    int result = 1;  // 1 finished, 2 cancelled, 0 failed, or any other number
 };
 
 struct ServerModel {

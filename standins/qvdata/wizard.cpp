@@ -78,7 +78,9 @@ int runWizard(ServerSession &s, Query &q, const WizardPlan &plan, const std::str
     }
     if (plan.result != 1) {
         q = before;
-        note(std::string("wizard: ") + kResultWords[plan.result] + "; the query is as it was");
+        std::string word = plan.result == 0 || plan.result == 2 ? kResultWords[plan.result]
+                                                                : "result " + std::to_string(plan.result);
+        note("wizard: " + word + "; the query is as it was");
         return plan.result;
     }
     std::string why;

@@ -13,8 +13,9 @@
 // - attach / detach: a database, as the wizard's database list does.
 //
 // Finished: the cube is brought up to date and the query runs once; result
-// 1. Cancelled (2) or failed (0): the query is put back as it was before the
-// wizard opened (databases stay as the steps left them). A step that cannot
+// 1. Cancelled (2), failed (0) or any other number the plan gives: the query
+// is put back as it was before the wizard opened (databases stay as the
+// steps left them) and the number is the result. A step that cannot
 // be done ends the run as failed.
 #ifndef CBQ_STANDINS_QVDATA_WIZARD_H
 #define CBQ_STANDINS_QVDATA_WIZARD_H

@@ -62,6 +62,18 @@ TEST(Memory, ZeroSizedAndZeroFilledBlocks) {
     memFree(zeros);
 }
 
+TEST(Memory, TheLastBlockSizeIsThatOfTheLastSuccessfulAllocation) {
+    void *a = memAlloc(17);
+    EXPECT_EQ(memLastBlockSize(), 17u);
+    void *b = memAllocZero(5);
+    EXPECT_EQ(memLastBlockSize(), 5u);
+    memFailAt(1);
+    EXPECT_EQ(memAlloc(99), nullptr);
+    EXPECT_EQ(memLastBlockSize(), 5u);
+    memFree(a);
+    memFree(b);
+}
+
 TEST(Memory, NewAndDeleteConstructAndDestroy) {
     int destroyed = 0;
     Counted *c = memNew<Counted>(&destroyed);

@@ -291,6 +291,29 @@ TEST_F(LibraryTest, InjectedFailuresTakeTheNextCalls) {
     EXPECT_STREQ(QVCreateQuery(), "QUERY2");
 }
 
+TEST_F(LibraryTest, InjectedCommandFailuresTakeTheNextCommandsWithThePrefix) {
+    EXPECT_EQ(qvStandinFailCommand("shw na", 2), 1);
+    int32_t ok;
+    EXPECT_EQ(execEx("show 'x'", ok), "x");
+    EXPECT_EQ(ok, 1);
+    EXPECT_EQ(execEx("shw naspell", ok), "");
+    EXPECT_EQ(ok, 0);
+    EXPECT_EQ(exec("shw naspell"), "");  // QVExecute takes the second one
+    EXPECT_EQ(execEx("shw naspell", ok), "NA");
+    EXPECT_EQ(ok, 1);
+    EXPECT_EQ(qvStandinFailCommand("dtb", -1), 1);
+    EXPECT_EQ(execEx("dtb attach SALES", ok), "");
+    EXPECT_EQ(execEx("dtb list", ok), "");
+    EXPECT_EQ(ok, 0);
+    EXPECT_EQ(qvStandinFailCommand("dtb", 0), 1);
+    EXPECT_EQ(execEx("dtb attach SALES", ok), "");
+    EXPECT_EQ(ok, 1);
+    EXPECT_EQ(databases(), (std::vector<std::string>{"SALES"}));
+    EXPECT_EQ(qvStandinFailCommand("", 1), 0);
+    EXPECT_EQ(qvStandinFailCommand(nullptr, 1), 0);
+    EXPECT_STREQ(qvStandinLastError(), "a failing command needs a prefix");
+}
+
 TEST_F(LibraryTest, ATextHandedBackAsAnArgumentIsReadBeforeItIsReplaced) {
     QVDatabaseAttach("SALES");
     EXPECT_EQ(QVDatabaseDetach(QVGetDatabase(0, 0)), 1);

@@ -80,6 +80,14 @@ TEST_F(WizardTest, CancelledAndFailedPlansLeaveTheQueryAsItWas) {
     }
 }
 
+TEST_F(WizardTest, ANumberedResultIsReturnedAsItIsAndLeavesTheQueryAsItWas) {
+    query = revenueQuery();
+    plan(R"({"steps": [{"addMeasure": "UNITS", "database": "SALES"}], "result": 7})");
+    EXPECT_EQ(run(), 7);
+    EXPECT_STREQ(qvStandinLogEntry(qvStandinLogCount() - 1), "  wizard: result 7; the query is as it was");
+    EXPECT_EQ(measures(), Names{"REVENUE"});
+}
+
 TEST_F(WizardTest, AStepThatCannotBeDoneFailsTheRun) {
     struct Case {
         const char *plan;
@@ -123,7 +131,9 @@ TEST_F(WizardTest, BadPlansAreRefused) {
     EXPECT_EQ(qvStandinSetWizardPlans(handle, R"({"steps": [{"place": "TIME"}]})"), 0);
     EXPECT_STREQ(qvStandinLastError(), "wizard plan, step 1: \"place\" needs an \"edge\"");
     EXPECT_EQ(qvStandinSetWizardPlans(handle, R"({"result": "maybe"})"), 0);
-    EXPECT_STREQ(qvStandinLastError(), "wizard plan: \"result\" must be finished, cancelled or failed");
+    EXPECT_STREQ(qvStandinLastError(), "wizard plan: \"result\" must be finished, cancelled, failed or a number");
+    EXPECT_EQ(qvStandinSetWizardPlans(handle, R"({"result": 4294967296})"), 0);
+    EXPECT_STREQ(qvStandinLastError(), "wizard plan: \"result\" must fit 32 bits");
     EXPECT_EQ(qvStandinSetWizardPlans(handle, R"({"steps": [{"place": "TIME", "edge": 3}]})"), 0);
     EXPECT_STREQ(qvStandinLastError(), "wizard plan, step 1: edges are 0 to 2 and positions start at 0");
     EXPECT_EQ(qvStandinSetWizardPlans(99, "{}"), 0);

@@ -132,6 +132,22 @@ TEST_F(NlsStringTest, CopyConstructionCopiesTheText) {
     EXPECT_NE(b.text(), a.text());
 }
 
+TEST_F(NlsStringTest, SwapExchangesBlocksWithoutAllocating) {
+    NlsString a("abc");
+    NlsString b;
+    const char *block = a.text();
+    long count = memAllocationCount();
+    a.swap(b);
+    EXPECT_EQ(memAllocationCount(), count);
+    EXPECT_STREQ(a.text(), "");
+    EXPECT_EQ(a.capacity(), 0);
+    EXPECT_EQ(b.text(), block);
+    EXPECT_EQ(b.length(), 3);
+    EXPECT_EQ(b.capacity(), 15);
+    EXPECT_EQ(a.append("x"), 1);  // the empty side is a usable empty string
+    EXPECT_STREQ(a.text(), "x");
+}
+
 TEST_F(NlsStringTest, ClearFreesTheBlock) {
     long live = memLiveBlocks();
     NlsString s("abc");

@@ -27,8 +27,6 @@
 #include "text/growable_text.h"
 #include "tools/pwhost/host.h"
 
-namespace {
-
 std::string visible(const char *bytes, size_t length) {
     std::string out;
     for (size_t i = 0; i < length; ++i) {
@@ -51,7 +49,9 @@ std::string visible(const char *bytes, size_t length) {
     return out;
 }
 
-std::string visible(const GrowableText &text) { return visible(text.text(), text.length()); }
+static std::string visible(const GrowableText &text) { return visible(text.text(), text.length()); }
+
+namespace {
 
 bool readFile(const std::string &path, std::string &contents) {
     std::ifstream in(path, std::ios::binary);
@@ -92,15 +92,7 @@ int show(const std::string &path) {
     case kUnreadable: return 1;
     case kLoaded: break;
     }
-    size_t position = 0;
-    QueryDefinition::Record record;
-    int count = 0;
-    while (definition.nextRecord(&position, &record)) {
-        printf("%s=%s\n", visible(record.name, record.nameLength).c_str(),
-               visible(record.value, record.valueLength).c_str());
-        ++count;
-    }
-    if (count == 0)
+    if (printRecords(definition) == 0)
         printf("%s: no records\n", path.c_str());
     return 0;
 }
@@ -138,6 +130,18 @@ int diff(const std::string &oldPath, const std::string &newPath) {
 }
 
 }  // namespace
+
+int printRecords(const QueryDefinition &definition) {
+    size_t position = 0;
+    QueryDefinition::Record record;
+    int count = 0;
+    while (definition.nextRecord(&position, &record)) {
+        printf("%s=%s\n", visible(record.name, record.nameLength).c_str(),
+               visible(record.value, record.valueLength).c_str());
+        ++count;
+    }
+    return count;
+}
 
 int commandDefinition(Host &, const std::vector<std::string> &args) {
     if (args.size() == 2 && args[0] == "show")

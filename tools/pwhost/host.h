@@ -46,6 +46,7 @@ struct Host {
     HostSettings settings;
     LoadedModule module;
     int16_t serverHandle = 0;  // the simulated server's connection handle (--server), else 0
+    bool countCalls = false;   // --trace ends with a line counting the calls and server commands
 };
 
 // A subcommand: its arguments after the name; returns the exit status.
@@ -56,10 +57,21 @@ int commandDefinition(Host &host, const std::vector<std::string> &args);
 int commandSend(Host &host, const std::vector<std::string> &args);
 int commandServers(Host &host, const std::vector<std::string> &args);
 int commandConnectString(Host &host, const std::vector<std::string> &args);
+int commandEdit(Host &host, const std::vector<std::string> &args);
+
+class QueryDefinition;
+
+// `definition show`'s form (tools/pwhost/command_definition.cpp): bytes with
+// backslash, CR, LF, tab and anything outside printable ASCII made visible
+// (\\ \r \n \t \xHH); and every record of a definition printed as
+// NAME=VALUE, one a line, returning how many.
+std::string visible(const char *bytes, size_t length);
+int printRecords(const QueryDefinition &definition);
 
 // The simulated server (tools/pwhost/server.cpp): opens --server's model
 // into host.serverHandle (false and a message on failure), and prints the
-// data library's call log for --trace.
+// data library's call log for --trace (and, when the command asked for it,
+// a last line counting the calls and the server commands among them).
 bool openServer(Host &host);
 void printTrace(const Host &host);
 

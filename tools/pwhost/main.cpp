@@ -32,6 +32,10 @@ const CommandEntry kCommands[] = {
      "the connect string of FILE.qcf and the credentials --domain, --user, --password, --sly-user, "
      "--sly-password, --quorvel-id",
      commandConnectString, false, true},
+    {"edit", "edit [--definition FILE] [--out FILE] [--connection FILE.qcf] [CREDENTIALS]",
+     "one cbqEdit on --server's model (its next wizard plan): result, changed flag, measure count, "
+     "column table and the definition handed back; --out writes that text",
+     commandEdit},
 };
 
 Host *currentHost = nullptr;

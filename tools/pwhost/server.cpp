@@ -62,6 +62,19 @@ void printTrace(const Host &host) {
     if (!host.settings.trace)
         return;
     printf("--- data library calls\n%s", qvStandinLogText());
+    if (!host.countCalls)
+        return;
+    // Notes are indented and host-side events start with "--".
+    int calls = 0, commands = 0;
+    for (int32_t i = 0; i < qvStandinLogCount(); ++i) {
+        std::string entry = qvStandinLogEntry(i);
+        if (entry.empty() || entry[0] == ' ' || entry[0] == '-')
+            continue;
+        ++calls;
+        if (entry.compare(0, 10, "QVExecute(") == 0 || entry.compare(0, 12, "QVExecuteEx(") == 0)
+            ++commands;
+    }
+    printf("--- %d calls, %d server commands\n", calls, commands);
 }
 
 int commandSend(Host &host, const std::vector<std::string> &args) {

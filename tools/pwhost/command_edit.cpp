@@ -1,0 +1,205 @@
+// pwhost edit: one cbqEdit as a report designer makes it.
+//
+//   pwhost --server MODEL.json edit [--definition FILE] [--out FILE]
+//          [--connection FILE.qcf] [--domain D] [--user U] [--password P]
+//          [--sly-user U] [--sly-password P] [--quorvel-id Q]
+//
+// The HostConnection holds the simulated server's handle (0 without
+// --server, which the data library refuses), the ConnectionSettings read
+// from FILE.qcf by the module's own connection-file reader (all zero
+// without --connection) and the Credentials from the options (each cut to
+// 99 bytes, as the connect dialog's fields are). The definition is the text
+// of FILE in a block of pwhost's own (none: a new query). The wizard plays
+// the model's next wizard plan.
+//
+// Prints the result code and its meaning, the changed flag, the measure
+// count, the column records as a table and the text the definition pointer
+// holds afterwards as records, in `definition show`'s form. --out FILE
+// writes that text exactly (nothing when the pointer holds none). What the
+// module handed over is freed with cbqFreeMem and cbqFreePWQCOL. With
+// --trace the call log follows and its last line counts the calls and the
+// server commands. Exit 0 when the edit returns 0, 1 when it fails or an
+// input file cannot be read, 2 on a usage error.
+#include <stdio.h>
+#include <string.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "connection/connection_file.h"
+#include "connection/server_connection.h"
+#include "host/result_code.h"
+#include "host/tsknls.h"
+#include "query/query_definition.h"
+#include "text/char_cursor.h"
+#include "tools/pwhost/host.h"
+
+namespace {
+
+const char kUsage[] =
+    "usage: pwhost --server MODEL.json edit [--definition FILE] [--out FILE] [--connection FILE.qcf]\n"
+    "                                       [--domain D] [--user U] [--password P]\n"
+    "                                       [--sly-user U] [--sly-password P] [--quorvel-id Q]\n";
+
+bool readWhole(const std::string &path, std::string &contents) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return false;
+    contents.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return !in.bad();
+}
+
+// The connection file's settings through the module's own reader.
+bool readSettings(const std::string &path, ConnectionSettings *settings) {
+    if (fileExists(path.c_str()) == 0)
+        return false;
+    ServerEntry entry = {};
+    ServerAddress address;
+    readConnectionFile(path.c_str(), &entry, &address);
+    *settings = entry.settings;
+    return true;
+}
+
+void printColumns(const PWQCOL *columns, int count) {
+    printf("columns: %d\n", count);
+    if (columns == nullptr || count == 0)
+        return;
+    std::vector<std::string> names;
+    size_t width = 4;
+    for (int i = 0; i < count; ++i) {
+        const char *name = columns[i].name;
+        names.push_back(name == nullptr ? "(none)" : visible(name, strlen(name)));
+        if (names.back().size() > width)
+            width = names.back().size();
+    }
+    printf("  position  %-*s  type  precision  scale  size  measure  companion\n", static_cast<int>(width),
+           "name");
+    for (int i = 0; i < count; ++i) {
+        const PWQCOL &c = columns[i];
+        printf("  %8u  %-*s  %4u  %9u  %5u  %4ld  %7u  %9u\n", c.position, static_cast<int>(width),
+               names[i].c_str(), c.type, c.precision, c.scale, static_cast<long>(c.size), c.isMeasure,
+               c.isCompanion);
+    }
+}
+
+void printDefinition(const char *text) {
+    if (text == nullptr) {
+        printf("definition: none\n");
+        return;
+    }
+    QueryDefinition definition;
+    if (!definition.parseStored(text)) {
+        printf("definition: %lu bytes (out of memory reading them)\n", static_cast<unsigned long>(strlen(text)));
+        return;
+    }
+    // Counting walk first, so the heading can say how many follow.
+    size_t position = 0;
+    QueryDefinition::Record record;
+    int count = 0;
+    while (definition.nextRecord(&position, &record))
+        ++count;
+    printf("definition: %lu bytes, %d records\n", static_cast<unsigned long>(strlen(text)), count);
+    printRecords(definition);
+}
+
+}  // namespace
+
+int commandEdit(Host &host, const std::vector<std::string> &args) {
+    Credentials credentials = {};
+    const struct {
+        const char *option;
+        char *field;
+    } fields[] = {
+        {"--domain", credentials.domain},
+        {"--user", credentials.userId},
+        {"--password", credentials.password},
+        {"--sly-user", credentials.relationalUserId},
+        {"--sly-password", credentials.relationalPassword},
+        {"--quorvel-id", credentials.quorvelId},
+    };
+    std::vector<std::pair<char *, std::string>> credentialValues;
+    std::string definitionPath, outPath, connectionPath;
+    for (size_t i = 0; i < args.size(); i += 2) {
+        const std::string &option = args[i];
+        if (i + 1 >= args.size()) {
+            fprintf(stderr, "pwhost edit: %s needs a value\n%s", option.c_str(), kUsage);
+            return 2;
+        }
+        const std::string &value = args[i + 1];
+        if (option == "--definition") {
+            definitionPath = value;
+            continue;
+        }
+        if (option == "--out") {
+            outPath = value;
+            continue;
+        }
+        if (option == "--connection") {
+            connectionPath = value;
+            continue;
+        }
+        char *field = nullptr;
+        for (const auto &f : fields)
+            if (option == f.option)
+                field = f.field;
+        if (field == nullptr) {
+            fprintf(stderr, "pwhost edit: unknown option %s\n%s", option.c_str(), kUsage);
+            return 2;
+        }
+        credentialValues.emplace_back(field, value);
+    }
+
+    // The module's own routines inside pwhost, initialised for the charset,
+    // read the connection file and cut the credentials at a character
+    // boundary to 99 bytes, as the connect dialog's fields are.
+    cbqInit(nlsOpenLanguage(host.settings.charset.c_str()), nlsGlobalContext(), 0, nullptr);
+    for (const auto &c : credentialValues)
+        copyChars(c.first, sizeof credentials.userId, c.second.c_str(), c.second.size());
+    ConnectionSettings settings = {};
+    bool settingsRead = connectionPath.empty() || readSettings(connectionPath, &settings);
+    cbqTerm();
+    if (!settingsRead) {
+        fprintf(stderr, "pwhost edit: no connection file %s\n", connectionPath.c_str());
+        return 1;
+    }
+    std::string stored;
+    if (!definitionPath.empty() && !readWhole(definitionPath, stored)) {
+        fprintf(stderr, "pwhost edit: cannot read %s\n", definitionPath.c_str());
+        return 1;
+    }
+
+    // The host's own definition block, which stays the host's whatever the
+    // module does with the pointer.
+    std::vector<char> ownBlock(stored.begin(), stored.end());
+    ownBlock.push_back('\0');
+    char *definition = definitionPath.empty() ? nullptr : ownBlock.data();
+    HostConnection connection = {0, 0, &credentials, &settings, host.serverHandle};
+    uint8_t changed = 0, measures = 0, columnCount = 0;
+    PWQCOL *columns = nullptr;
+    ResultCode result = host.module.edit(&connection, &definition, &changed, &measures, &columns,
+                                         &columnCount, 0);
+
+    printf("result: %u %s\n", static_cast<unsigned>(result), resultCodeName(result));
+    printf("changed: %u\n", changed);
+    printf("measures: %u\n", measures);
+    printColumns(columns, columnCount);
+    printDefinition(definition);
+
+    int status = result == kOk ? 0 : 1;
+    if (!outPath.empty() && definition != nullptr) {
+        std::ofstream out(outPath, std::ios::binary);
+        out.write(definition, static_cast<std::streamsize>(strlen(definition)));
+        if (!out) {
+            fprintf(stderr, "pwhost edit: cannot write %s\n", outPath.c_str());
+            status = 1;
+        }
+    }
+    if (definition != nullptr && definition != ownBlock.data())
+        host.module.freeMem(definition);
+    host.module.freeColumns(columns, columnCount);
+    host.countCalls = true;
+    return status;
+}
