@@ -1,5 +1,6 @@
 #include "host/memory.h"
 
+#include <limits.h>
 #include <stdlib.h>
 
 namespace {
@@ -49,7 +50,8 @@ void memFree(void *block) {
 }
 
 void memFailAt(long k, bool andAfter) {
-    failAt = k > 0 ? attempts + k : 0;
+    // A k beyond any reachable attempt never fails (and must not overflow).
+    failAt = k <= 0 ? 0 : k > LONG_MAX - attempts ? LONG_MAX : attempts + k;
     failAfter = andAfter;
 }
 

@@ -2,7 +2,7 @@
 # missing (as root) or named (otherwise).
 
 # Debian packages each part needs.
-PKGS_LINUX="cmake g++ ninja-build googletest file"
+PKGS_LINUX="cmake g++ ninja-build googletest file valgrind python3"
 PKGS_FUZZ="clang libclang-rt-14-dev"
 PKGS_WIN32="g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386 xvfb fonts-wqy-microhei locales"
 PKGS_LIBS="nlohmann-json3-dev libbenchmark-dev"

@@ -1,6 +1,8 @@
 // The allocation seam: counting and fault injection.
 #include "host/memory.h"
 
+#include <limits.h>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -39,6 +41,14 @@ TEST(Memory, FailsEveryAllocationFromTheKthWhenAsked) {
     EXPECT_NE(b, nullptr);
     memFree(a);
     memFree(b);
+}
+
+TEST(Memory, AFailurePointBeyondReachNeverFails) {
+    memFailAt(LONG_MAX);
+    void *a = memAlloc(1);
+    EXPECT_NE(a, nullptr);
+    memFree(a);
+    memFailAt(0);
 }
 
 TEST(Memory, ZeroSizedAndZeroFilledBlocks) {
