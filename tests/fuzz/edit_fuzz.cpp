@@ -17,6 +17,7 @@
 // only well-formed columns and text, and leave no block allocated once the
 // module is terminated.
 #include <stdint.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -110,6 +111,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     ResultCode result = cbqEdit(&host, &definition, &changed, &measureCount, &columns,
                                 &columnCount, 0);
     memFailAt(0);
+    if (getenv("CBQ_FUZZ_VERBOSE") != nullptr)
+        fprintf(stderr, "edit: result %d changed %d measures %d columns %d, %ld answers asked\n",
+                result, changed, measureCount, columnCount, fuzzAnswersCalls());
 
     check(knownResult(result));
     check(changed == 7 || changed == 0 || changed == 1);
