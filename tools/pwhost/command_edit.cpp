@@ -1,8 +1,8 @@
 // pwhost edit: one cbqEdit as a report designer makes it.
 //
 //   pwhost --server MODEL.json edit [--definition FILE] [--out FILE]
-//          [--connection FILE.qcf] [--domain D] [--user U] [--password P]
-//          [--sly-user U] [--sly-password P] [--quorvel-id Q]
+//          [--connection FILE.qcf] [--wizard PLANS.json] [--domain D] [--user U]
+//          [--password P] [--sly-user U] [--sly-password P] [--quorvel-id Q]
 //
 // The HostConnection holds the simulated server's handle (0 without
 // --server, which the data library refuses), the ConnectionSettings read
@@ -10,7 +10,10 @@
 // without --connection) and the Credentials from the options (each cut to
 // 99 bytes, as the connect dialog's fields are). The definition is the text
 // of FILE in a block of pwhost's own (none: a new query). The wizard plays
-// the model's next wizard plan.
+// the model's next wizard plan, or with --wizard the first of the plans in
+// PLANS.json (one plan object or a list, as a model's "wizard" holds them):
+// a stored query reopened in a new pwhost meets the model's first plan,
+// which was written for a new query, so the reopen names its own.
 //
 // Prints the result code and its meaning, the changed flag, the measure
 // count, the column records as a table and the text the definition pointer
@@ -34,6 +37,7 @@
 #include "host/result_code.h"
 #include "host/tsknls.h"
 #include "query/query_definition.h"
+#include "standins/qvdata/qvdata_standin.h"
 #include "text/char_cursor.h"
 #include "tools/pwhost/host.h"
 
@@ -41,7 +45,7 @@ namespace {
 
 const char kUsage[] =
     "usage: pwhost --server MODEL.json edit [--definition FILE] [--out FILE] [--connection FILE.qcf]\n"
-    "                                       [--domain D] [--user U] [--password P]\n"
+    "                                       [--wizard PLANS.json] [--domain D] [--user U] [--password P]\n"
     "                                       [--sly-user U] [--sly-password P] [--quorvel-id Q]\n";
 
 bool readWhole(const std::string &path, std::string &contents) {
@@ -121,7 +125,7 @@ int commandEdit(Host &host, const std::vector<std::string> &args) {
         {"--quorvel-id", credentials.quorvelId},
     };
     std::vector<std::pair<char *, std::string>> credentialValues;
-    std::string definitionPath, outPath, connectionPath;
+    std::string definitionPath, outPath, connectionPath, wizardPath;
     for (size_t i = 0; i < args.size(); i += 2) {
         const std::string &option = args[i];
         if (i + 1 >= args.size()) {
@@ -139,6 +143,10 @@ int commandEdit(Host &host, const std::vector<std::string> &args) {
         }
         if (option == "--connection") {
             connectionPath = value;
+            continue;
+        }
+        if (option == "--wizard") {
+            wizardPath = value;
             continue;
         }
         char *field = nullptr;
@@ -169,6 +177,18 @@ int commandEdit(Host &host, const std::vector<std::string> &args) {
     if (!definitionPath.empty() && !readWhole(definitionPath, stored)) {
         fprintf(stderr, "pwhost edit: cannot read %s\n", definitionPath.c_str());
         return 1;
+    }
+
+    if (!wizardPath.empty()) {
+        std::string plans;
+        if (!readWhole(wizardPath, plans)) {
+            fprintf(stderr, "pwhost edit: cannot read %s\n", wizardPath.c_str());
+            return 1;
+        }
+        if (qvStandinSetWizardPlans(host.serverHandle, plans.c_str()) == 0) {
+            fprintf(stderr, "pwhost edit: --wizard %s: %s\n", wizardPath.c_str(), qvStandinLastError());
+            return 1;
+        }
     }
 
     // The host's own definition block, which stays the host's whatever the

@@ -3,6 +3,10 @@
 // subcommand.
 #include <stdio.h>
 #include <string.h>
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
 
 #include "host/tsknls.h"
 #include "tools/pwhost/host.h"
@@ -81,6 +85,12 @@ void printHelp(FILE *out) {
 }  // namespace
 
 int main(int argc, char **argv) {
+#ifdef _WIN32
+    // The C runtime's text mode would write every LF as CR LF; pwhost's
+    // output is the same bytes on Windows as on Linux, so that the output
+    // tests compare it byte for byte with one expected file.
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
     Host host;
     int i = 1;
     for (; i < argc && strncmp(argv[i], "--", 2) == 0; ++i) {
