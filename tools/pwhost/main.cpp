@@ -36,6 +36,10 @@ const CommandEntry kCommands[] = {
      "one cbqEdit on --server's model (its next wizard plan): result, changed flag, measure count, "
      "column table and the definition handed back; --out writes that text",
      commandEdit},
+    {"check", "check FILE...",
+     "reopen each stored definition on --server's model, finishing the wizard without a change: "
+     "unchanged, or what the server refused (exit 1 when any file does not reopen unchanged)",
+     commandCheck},
 };
 
 Host *currentHost = nullptr;
