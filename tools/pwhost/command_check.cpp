@@ -5,7 +5,8 @@
 // Each FILE is a stored definition text. It is reopened through the module's
 // cbqEdit, as a report designer reopens a query, on the simulated server,
 // with a wizard that the user finishes at once without a change (each file
-// gets such a plan). One line per file:
+// gets such a plan), each on the server freshly opened from its model. One
+// line per file:
 //
 //   FILE: reopens unchanged
 //   FILE: reopens changed: NAME, NAME, ...
@@ -19,7 +20,7 @@
 //   FILE: cannot be read
 //
 // The refused record is found in the data library's call log of that edit:
-// the rebuild's calls come after the attach mode is read and before the
+// the rebuild's calls come after the query is created and before the
 // wizard, in the order of the stored records, and the first of them that the
 // server refused stopped the rebuild. Walking the stored records as the
 // rebuild does and matching them to its calls names the record.
@@ -162,7 +163,7 @@ std::string refusedRecord(const QueryDefinition &definition, int32_t start) {
             continue;
         if (call.function == "QVStartWizard")
             break;
-        if (call.function == "QVGetOption" && !call.args.empty() && call.args[0] == "DefaultAttachMode") {
+        if (call.function == "QVCreateQuery") {
             inRebuild = true;
             continue;
         }
@@ -238,7 +239,7 @@ std::string refusedRecord(const QueryDefinition &definition, int32_t start) {
 // The names of the records of `now` that `stored` lacks or holds otherwise.
 std::string changedRecords(const std::string &stored, const char *now) {
     QueryDefinition before, after;
-    if (!before.parseStored(stored.data(), stored.size()) || !after.parseStored(now))
+    if (!before.parseStored(stored.c_str()) || !after.parseStored(now))
         return "(out of memory)";
     std::string out;
     size_t position = 0;
@@ -268,6 +269,17 @@ int commandCheck(Host &host, const std::vector<std::string> &files) {
             status = 1;
             continue;
         }
+        // Each file on the server as its model describes it: an edit that
+        // fails before the wizard leaves its databases attached, which would
+        // show up in the next file's query.
+        if (&path != &files.front()) {
+            qvStandinCloseServer(host.serverHandle);
+            host.serverHandle = qvStandinOpenServer(host.settings.serverModel.c_str());
+            if (host.serverHandle == 0) {
+                fprintf(stderr, "pwhost check: --server: %s\n", qvStandinLastError());
+                return 1;
+            }
+        }
         if (qvStandinSetWizardPlans(host.serverHandle, kNoChangePlan) == 0) {
             fprintf(stderr, "pwhost check: %s\n", qvStandinLastError());
             return 1;
@@ -293,7 +305,7 @@ int commandCheck(Host &host, const std::vector<std::string> &files) {
         } else {
             QueryDefinition parsed;
             std::string record;
-            if (parsed.parseStored(stored.data(), stored.size()))
+            if (parsed.parseStored(stored.c_str()))
                 record = refusedRecord(parsed, logStart);
             printf("%s: %u %s%s%s\n", path.c_str(), static_cast<unsigned>(result), resultCodeName(result),
                    record.empty() ? "" : ": ", record.c_str());
