@@ -195,9 +195,16 @@ std::string refusedRecord(const QueryDefinition &definition, int32_t start) {
     std::string record, kind;
     if (refused->function == "QVDatabaseAttach") {
         // Records equal to the relational data database were skipped
-        // without a call; every other one was attached in turn.
+        // without a call; every other one was attached in turn. Skipped
+        // records exist, so the walk need not go beyond the records there
+        // are and the calls made, whatever "DBCount" says.
+        size_t records = 0, position = 0;
+        QueryDefinition::Record r;
+        while (definition.nextRecord(&position, &r))
+            ++records;
+        const long long limit = static_cast<long long>(records + same.size());
         size_t next = 0;
-        for (int n = 0; n < number(definition, "DBCount") && record.empty(); ++n) {
+        for (int n = 0; n < number(definition, "DBCount") && n <= limit && record.empty(); ++n) {
             std::string name = "DB" + std::to_string(n);
             if (next < same.size() && !same[next]->args.empty() && same[next]->args[0] == text(definition, name)) {
                 if (next == before)
