@@ -28,6 +28,10 @@ bool isWordStart(char c) {
 
 bool isWordChar(char c) { return isWordStart(c) || c == ':' || c == '-'; }
 
+bool isDoubleByteLead(char c) {
+    return static_cast<unsigned char>(c) >= 0x81 && static_cast<unsigned char>(c) <= 0xFE;
+}
+
 std::vector<Token> tokenize(const std::string &s) {
     std::vector<Token> out;
     size_t i = 0;
@@ -41,10 +45,12 @@ std::vector<Token> tokenize(const std::string &s) {
                 throw CommandError("a quoted text is not closed");
             out.push_back({Token::kText, s.substr(i + 1, close - i - 1)});
             i = close + 1;
-        } else if (isWordStart(c)) {
+        } else if (isWordStart(c) || isDoubleByteLead(c)) {
+            // A byte from 0x81 to 0xFE starts a double-byte character of a
+            // name (as in a byteTexts model), whatever its second byte is.
             size_t end = i;
-            while (end < s.size() && isWordChar(s[end]))
-                ++end;
+            while (end < s.size() && (isWordChar(s[end]) || isDoubleByteLead(s[end])))
+                end += isDoubleByteLead(s[end]) && end + 1 < s.size() ? 2 : 1;
             out.push_back({Token::kWord, s.substr(i, end - i)});
             i = end;
         } else if (c == '(' || c == ')' || c == ',' || c == '<' || c == '>' || c == '=') {

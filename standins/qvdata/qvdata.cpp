@@ -257,7 +257,7 @@ int32_t qvStandinSetWizardPlans(int16_t handle, const char *plansJson) {
     }
     std::vector<WizardPlan> plans;
     std::string error;
-    if (!parseWizardPlans(str(plansJson), plans, error)) {
+    if (!parseWizardPlans(str(plansJson), plans, error, it->second->model().byteTexts)) {
         l.lastError = error;
         return 0;
     }

@@ -76,7 +76,9 @@ QVDATA_API int16_t qvStandinAttachedServer(void);
 QVDATA_API const char *qvStandinLastError(void);
 
 /* Replaces the wizard plans still to run on a server with those in JSON
- * text: one plan object or an array of them. Nonzero on success. */
+ * text: one plan object or an array of them. On a server whose model has
+ * "byteTexts" the plans' texts stand for bytes as the model's do. Nonzero
+ * on success. */
 QVDATA_API int32_t qvStandinSetWizardPlans(int16_t handle, const char *plansJson);
 
 /* Makes the next count calls of a QV function fail, whatever the server

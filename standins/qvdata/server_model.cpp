@@ -466,8 +466,10 @@ bool parseModel(const std::string &text, ServerModel &model, std::string &error)
     try {
         ServerModel fresh;
         json j = json::parse(text);
-        if (j.is_object() && flag(j, "byteTexts", "model", false))
+        if (j.is_object() && flag(j, "byteTexts", "model", false)) {
             textsToBytes(j);
+            fresh.byteTexts = true;
+        }
         readModel(j, fresh);
         model = std::move(fresh);
         return true;
@@ -477,9 +479,13 @@ bool parseModel(const std::string &text, ServerModel &model, std::string &error)
     }
 }
 
-bool parseWizardPlans(const std::string &text, std::vector<WizardPlan> &plans, std::string &error) {
+bool parseWizardPlans(const std::string &text, std::vector<WizardPlan> &plans, std::string &error,
+                      bool byteTexts) {
     try {
-        plans = readPlans(json::parse(text));
+        json j = json::parse(text);
+        if (byteTexts)
+            textsToBytes(j);
+        plans = readPlans(j);
         return true;
     } catch (const std::exception &e) {
         error = e.what();

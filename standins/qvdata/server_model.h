@@ -82,6 +82,7 @@ struct ServerModel {
     std::string title;
     std::string naSpelling = "NA";
     bool caseSensitiveFileNames = false;  // a server on a case-sensitive file system
+    bool byteTexts = false;               // its texts stand for bytes ("byteTexts")
     std::string measureDimension = "MEASURE";
     std::string measureDimensionDescription = "Measure";
     std::vector<Database> databases;
@@ -100,7 +101,9 @@ bool parseModel(const std::string &json, ServerModel &model, std::string &error)
 
 // Reads wizard plans: one plan object or an array of them. The names that a
 // plan uses are checked when it runs, against the connection it runs on.
-bool parseWizardPlans(const std::string &json, std::vector<WizardPlan> &plans, std::string &error);
+// byteTexts: the plans' texts stand for bytes, as a byteTexts model's do.
+bool parseWizardPlans(const std::string &json, std::vector<WizardPlan> &plans, std::string &error,
+                      bool byteTexts = false);
 
 // ASCII case-insensitive equality, the server's rule for names.
 bool sameName(const std::string &a, const std::string &b);

@@ -50,5 +50,25 @@ TEST(ByteTextsTest, OnlyCharactersUpToFFAndDoubleByteNames) {
     qvStandinReset();
 }
 
+// Plans given to a byteTexts server later are byte texts too, and the
+// command language takes double-byte characters in names.
+TEST(ByteTextsTest, LaterPlansAndCommandsUseTheBytes) {
+    qvStandinReset();
+    int16_t handle = qvStandinOpenServerText(kGbkModel);
+    ASSERT_GT(handle, 0) << qvStandinLastError();
+    ASSERT_EQ(qvStandinSetWizardPlans(handle, R"({"steps": [{"addMeasure": "\u00ca\u00d5\u00c8\u00eb",
+        "database": "\u00cf\u00fa\u00ca\u00db"}], "result": "finished"})"), 1) << qvStandinLastError();
+    ASSERT_EQ(QVConnectHandle(handle), 1);
+    std::string q = QVCreateQuery();
+    EXPECT_EQ(QVStartWizard(q.c_str(), 0), 1);
+    EXPECT_EQ(measureNames(q), (Names{"\xCA\xD5\xC8\xEB"}));
+    int32_t ok = 0;
+    EXPECT_STREQ(QVExecuteEx("shw obj(property 'LONGLABELFRM' '\xCA\xB1\xBC\xE4')", &ok), "NA");
+    EXPECT_EQ(ok, 1);
+    EXPECT_STREQ(QVExecuteEx("dsc \xCA\xD5\xC8\xEB", &ok), "\r\nDEFINE \xCA\xD5\xC8\xEB VARIABLE DECIMAL <\xCA\xB1\xBC\xE4>");
+    EXPECT_EQ(ok, 1);
+    qvStandinReset();
+}
+
 }  // namespace
 }  // namespace qvtest

@@ -58,6 +58,7 @@ int commandSend(Host &host, const std::vector<std::string> &args);
 int commandServers(Host &host, const std::vector<std::string> &args);
 int commandConnectString(Host &host, const std::vector<std::string> &args);
 int commandEdit(Host &host, const std::vector<std::string> &args);
+int commandCheck(Host &host, const std::vector<std::string> &args);
 
 class QueryDefinition;
 
