@@ -120,22 +120,8 @@ int commandConnectString(Host &, const std::vector<std::string> &args) {
         return 2;
     }
     Credentials credentials = {};
-    const struct {
-        const char *option;
-        char *field;
-    } fields[] = {
-        {"--domain", credentials.domain},
-        {"--user", credentials.userId},
-        {"--password", credentials.password},
-        {"--sly-user", credentials.relationalUserId},
-        {"--sly-password", credentials.relationalPassword},
-        {"--quorvel-id", credentials.quorvelId},
-    };
     for (size_t i = 1; i < args.size(); i += 2) {
-        char *field = nullptr;
-        for (const auto &f : fields)
-            if (args[i] == f.option)
-                field = f.field;
+        char *field = credentialField(credentials, args[i]);
         if (field == nullptr || i + 1 >= args.size()) {
             fprintf(stderr, "pwhost connect-string: %s %s\n", args[i].c_str(),
                     field == nullptr ? "is no credential option" : "needs a value");
@@ -160,4 +146,23 @@ int commandConnectString(Host &, const std::vector<std::string> &args) {
         return failed("connect-string", result, "the connect string would pass its 2000-byte area");
     printf("%s\n", text);
     return 0;
+}
+
+// The credential field that a command-line option names; null for none.
+char *credentialField(Credentials &credentials, const std::string &option) {
+    const struct {
+        const char *option;
+        char *field;
+    } fields[] = {
+        {"--domain", credentials.domain},
+        {"--user", credentials.userId},
+        {"--password", credentials.password},
+        {"--sly-user", credentials.relationalUserId},
+        {"--sly-password", credentials.relationalPassword},
+        {"--quorvel-id", credentials.quorvelId},
+    };
+    for (const auto &f : fields)
+        if (option == f.option)
+            return f.field;
+    return nullptr;
 }

@@ -113,17 +113,6 @@ void printDefinition(const char *text) {
 
 int commandEdit(Host &host, const std::vector<std::string> &args) {
     Credentials credentials = {};
-    const struct {
-        const char *option;
-        char *field;
-    } fields[] = {
-        {"--domain", credentials.domain},
-        {"--user", credentials.userId},
-        {"--password", credentials.password},
-        {"--sly-user", credentials.relationalUserId},
-        {"--sly-password", credentials.relationalPassword},
-        {"--quorvel-id", credentials.quorvelId},
-    };
     std::vector<std::pair<char *, std::string>> credentialValues;
     std::string definitionPath, outPath, connectionPath, wizardPath;
     for (size_t i = 0; i < args.size(); i += 2) {
@@ -149,10 +138,7 @@ int commandEdit(Host &host, const std::vector<std::string> &args) {
             wizardPath = value;
             continue;
         }
-        char *field = nullptr;
-        for (const auto &f : fields)
-            if (option == f.option)
-                field = f.field;
+        char *field = credentialField(credentials, option);
         if (field == nullptr) {
             fprintf(stderr, "pwhost edit: unknown option %s\n%s", option.c_str(), kUsage);
             return 2;

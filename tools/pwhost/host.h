@@ -57,6 +57,11 @@ int commandDefinition(Host &host, const std::vector<std::string> &args);
 int commandSend(Host &host, const std::vector<std::string> &args);
 int commandServers(Host &host, const std::vector<std::string> &args);
 int commandConnectString(Host &host, const std::vector<std::string> &args);
+
+// The field of credentials that a credential option (--domain, --user,
+// --password, --sly-user, --sly-password, --quorvel-id) names; null for any
+// other text.
+char *credentialField(Credentials &credentials, const std::string &option);
 int commandEdit(Host &host, const std::vector<std::string> &args);
 int commandCheck(Host &host, const std::vector<std::string> &args);
 
