@@ -5,7 +5,9 @@
 // is known to differ.
 //
 // Every text is a zero-terminated byte string; every buffer comes with its
-// size in bytes and is never written past it. Nothing here allocates.
+// size in bytes and is never written past it. Nothing here allocates through
+// the module's allocator (host/memory.h): what a call needs is the system's
+// own, and on Linux a search's listing is held in memory of the C library.
 //
 // Paths are Windows paths, as the module composes them: backslashes (forward
 // slashes work too), "." and ".." resolved by their text, one trailing dot of
@@ -16,7 +18,12 @@
 // case (an exact match first, else the first match in listing order). Linux
 // has no drive letters and no UNC names: a path that starts with "X:" or with
 // two separators names nothing there. Names in a directory that no Windows
-// path could name (holding \ : * ? " < > |) are not seen on Linux.
+// path could name are not seen on Linux: names holding \ : * ? " < > |, and
+// names ending in a dot or a blank ("a.qcf." or "b.qcf "; Windows drops those
+// from a path, so such a name would read as its neighbour "a.qcf" or as
+// nothing). Search never returns them, and no path finds them: a path's
+// last component loses its trailing dots and blanks first, and an inner
+// component still ending in a dot or a blank names nothing.
 #ifndef CBQ_PLATFORM_PLATFORM_H
 #define CBQ_PLATFORM_PLATFORM_H
 
@@ -47,7 +54,15 @@ void platformInitComponents();
 // above go through that code page and blanks include its non-ASCII blanks.
 // Windows caches open profiles; a file rewritten within the same timestamp
 // may read stale there.
+//
+// On Linux only a regular file is read, and one of at most
+// kPlatformProfileSizeLimit bytes: anything else (a directory, a FIFO, a
+// device, a larger file) reads as a file that can't be opened, without
+// waiting and without reading it. No connection file or index comes near the
+// limit. A file is read once, from its start, up to the line that decides.
 // ---------------------------------------------------------------------------
+
+enum : uint32_t { kPlatformProfileSizeLimit = 1048576 };  // 1 MiB
 
 // Reads the value of key in section of the INI file at path into buffer.
 //
@@ -122,7 +137,9 @@ uint32_t platformFileAttributes(const char *path);
 // first).
 //
 // Order: Linux returns ".", "..", then the names by their upper-cased bytes
-// (ties by their bytes), as Wine does. Real Windows returns what the file
+// (ties by their bytes), as Wine does. Linux reads and orders the directory
+// once, when the search begins (Windows too gives a snapshot in effect): a
+// name added later is not returned, one removed later is passed over. Real Windows returns what the file
 // system gives (NTFS: a similar order; FAT: creation order). Callers must not
 // rely on any order.
 // ---------------------------------------------------------------------------
@@ -153,9 +170,9 @@ public:
     PlatformFind &operator=(const PlatformFind &) = delete;
 
 private:
-    void *handle_;           // the search handle (Windows) or directory stream (Linux)
+    void *handle_;           // the search handle (Windows) or the listing (Linux)
     uint32_t attributes_;
-    int phase_;              // Linux: 0 "." next, 1 "..", 2 the first name, 3 the name after name_
+    int phase_;              // Linux: 0 "." next, 1 "..", 2 the listed names
     char name_[kPlatformNameSize];
     char pattern_[kPlatformNameSize];  // Linux: the last component of the pattern
 };
