@@ -182,7 +182,8 @@ private:
 // HKEY_LOCAL_MACHINE. Key and value names are matched without regard to case;
 // a subkey may not start with a backslash. On Linux the registry is a text
 // file (see the README: "Platform layer on Linux"), named by the environment
-// variable CBQ_REGISTRY or else $HOME/.cbq90/registry, read at every call.
+// variable CBQ_REGISTRY or else $HOME/.cbq90/registry, read at every call;
+// anything there but a regular file reads as an empty registry.
 // ---------------------------------------------------------------------------
 
 // Reads the value valueName of the key subkey into buffer, whatever its

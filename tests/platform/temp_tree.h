@@ -7,6 +7,7 @@
 #include <stdint.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -47,5 +48,13 @@ bool followsWine();
 
 // The ANSI code page on Windows; 0 on Linux.
 unsigned ansiCodePage();
+
+#ifndef _WIN32
+// Runs work in a child process that is killed after the given seconds, so
+// that a call that hangs fails the test instead of stopping the run; true
+// when work returned in time. Check results in the parent afterwards (only
+// once this is true): nothing the child does reaches the parent.
+bool finishesWithin(unsigned seconds, const std::function<void()> &work);
+#endif
 
 #endif
