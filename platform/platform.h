@@ -150,7 +150,8 @@ public:
     ~PlatformFind() { end(); }  // ends a search still open
 
     // Starts a search; true with the first match, false when nothing
-    // matches (nothing is open then). A search still open is ended first.
+    // matches (nothing is open then; on Linux also when memory for the
+    // listing runs out). A search still open is ended first.
     bool begin(const char *pattern);
 
     // Moves to the following match; false at the end (the search stays open
