@@ -59,7 +59,9 @@ void platformInitComponents();
 // kPlatformProfileSizeLimit bytes: anything else (a directory, a FIFO, a
 // device, a larger file) reads as a file that can't be opened, without
 // waiting and without reading it. No connection file or index comes near the
-// limit. A file is read once, from its start, up to the line that decides.
+// limit. A file is read once, from its start, up to the line that decides
+// (only a last part without LF that holds a CR is read a second time, split
+// at its CRs).
 // ---------------------------------------------------------------------------
 
 enum : uint32_t { kPlatformProfileSizeLimit = 1048576 };  // 1 MiB
