@@ -103,6 +103,12 @@ int32_t homeLookup(StringList *list, ResultCode *failure) {
         size_t n = static_cast<size_t>(length);
         if (n > kHomeValueSize)
             n = kHomeValueSize;
+        // Where texts end in two zero bytes they are measured in two-byte
+        // units: an odd last byte becomes a unit of its own (a zero byte
+        // completes it), so that the terminator stands at an even offset
+        // and measuring stops there. value has room for both.
+        if (terminatorSize() == 2 && n % 2 == 1)
+            value[n++] = '\0';
         putTerminator(value + n);
         if (endsWithChar(value, '\\'))
             putTerminator(value + n - 1);

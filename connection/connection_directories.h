@@ -18,7 +18,9 @@
 
 // The module-wide list of connection directories: empty when the module is
 // loaded, filled by the first successful loadConnectionDirectories and kept
-// until the module is unloaded. buildServerList gives its items a trailing
+// until the module is unloaded, or until a cbqInit with another language
+// handle empties it (its texts are in the earlier character set; the next
+// connect dialog fills it again). buildServerList gives its items a trailing
 // backslash.
 extern StringList connectionDirectories;
 
@@ -29,7 +31,9 @@ enum {
 };
 
 // Empties list and appends the home directory to it when TARSIK_HOME is set
-// and not empty; returns the list's count (1 or 0). When the count is 0,
+// and not empty; returns the list's count (1 or 0). Where texts end in two
+// zero bytes, a value of an odd number of bytes gets a zero byte after its
+// last one, so that it is read in whole two-byte units. When the count is 0,
 // *failure (when given) receives 2033, or 3003 when the variable is set but
 // memory ran out. Only one trailing backslash is removed, and only when it
 // is a single-byte character.

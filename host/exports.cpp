@@ -3,6 +3,7 @@
 
 #include <string.h>
 
+#include "connection/connection_directories.h"
 #include "connection/select_server.h"
 #include "connection/server_connection.h"
 #include "host/memory.h"
@@ -13,6 +14,11 @@
 extern "C" {
 
 ResultCode cbqInit(void *nlsLanguage, void *nlsContext, uint32_t hostValue, HostCallback options) {
+    // The connection directories are texts of the character set they were
+    // found in; under another one they would be measured wrongly. The next
+    // connect dialog finds them again.
+    if (nlsLanguage != moduleState.nlsLanguage)
+        connectionDirectories.clear();
     moduleState.nlsLanguage = static_cast<const NlsLanguage *>(nlsLanguage);
     moduleState.nlsContext = static_cast<const NlsContext *>(nlsContext);
     moduleState.hostValue = hostValue;

@@ -2,6 +2,7 @@
 #include "platform/path_posix.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <string.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -167,7 +168,10 @@ bool mapWindowsPath(const char *path, bool lastIsPattern, char *out, size_t outS
         size_t end = start;
         while (end < lookupEnd && norm.text[end] != '/')
             ++end;
-        if (holdsReservedByte(norm.text + start, end - start))
+        // Names that Windows can't hold are not seen (see isWindowsName); a
+        // component left ending in a dot or a blank names nothing.
+        char lastByte = norm.text[end - 1];
+        if (holdsReservedByte(norm.text + start, end - start) || lastByte == '.' || lastByte == ' ')
             return false;
         if (!appendResolved(&result, norm.text + start, end - start))
             return false;
@@ -293,5 +297,25 @@ int compareListingOrder(const char *a, const char *b) {
 }
 
 bool isWindowsName(const char *name) {
-    return !holdsReservedByte(name, strlen(name)) && strchr(name, '\\') == nullptr;
+    size_t length = strlen(name);
+    if (holdsReservedByte(name, length) || memchr(name, '\\', length) != nullptr)
+        return false;
+    if (strcmp(name, ".") == 0 || strcmp(name, "..") == 0)
+        return true;
+    return length > 0 && name[length - 1] != '.' && name[length - 1] != ' ';
+}
+
+int openRegularFile(const char *path, long long *size) {
+    struct stat status;
+    if (stat(path, &status) != 0 || !S_ISREG(status.st_mode))
+        return -1;
+    int descriptor = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (descriptor < 0)
+        return -1;
+    if (fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
+        close(descriptor);
+        return -1;
+    }
+    *size = static_cast<long long>(status.st_size);
+    return descriptor;
 }

@@ -30,8 +30,16 @@ bool matchesPattern(const char *name, const char *pattern);
 // by the bytes themselves. Negative, 0 or positive.
 int compareListingOrder(const char *a, const char *b);
 
-// False for names that no Windows path could name (they hold \ : * ? " < > |).
+// False for names that no Windows path could name: they hold \ : * ? " < > |
+// or end in a dot or a blank ("." and ".." excepted).
 bool isWindowsName(const char *name);
+
+// Opens the file at the Linux path for reading when it is a regular file;
+// the descriptor, or -1 for anything else (missing, a directory, a FIFO, a
+// device, a socket) and when it can't be opened. Never blocks: the type is
+// checked before the open, which does not wait for a writer (O_NONBLOCK), and
+// again on what was opened. *size receives the file's size.
+int openRegularFile(const char *path, long long *size);
 
 // ASCII case folding, bytes of 0x80 and above unchanged.
 inline char asciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }

@@ -5,7 +5,9 @@
 // is known to differ.
 //
 // Every text is a zero-terminated byte string; every buffer comes with its
-// size in bytes and is never written past it. Nothing here allocates.
+// size in bytes and is never written past it. Nothing here allocates through
+// the module's allocator (host/memory.h): what a call needs is the system's
+// own, and on Linux a search's listing is held in memory of the C library.
 //
 // Paths are Windows paths, as the module composes them: backslashes (forward
 // slashes work too), "." and ".." resolved by their text, one trailing dot of
@@ -16,7 +18,12 @@
 // case (an exact match first, else the first match in listing order). Linux
 // has no drive letters and no UNC names: a path that starts with "X:" or with
 // two separators names nothing there. Names in a directory that no Windows
-// path could name (holding \ : * ? " < > |) are not seen on Linux.
+// path could name are not seen on Linux: names holding \ : * ? " < > |, and
+// names ending in a dot or a blank ("a.qcf." or "b.qcf "; Windows drops those
+// from a path, so such a name would read as its neighbour "a.qcf" or as
+// nothing). Search never returns them, and no path finds them: a path's
+// last component loses its trailing dots and blanks first, and an inner
+// component still ending in a dot or a blank names nothing.
 #ifndef CBQ_PLATFORM_PLATFORM_H
 #define CBQ_PLATFORM_PLATFORM_H
 
@@ -47,7 +54,17 @@ void platformInitComponents();
 // above go through that code page and blanks include its non-ASCII blanks.
 // Windows caches open profiles; a file rewritten within the same timestamp
 // may read stale there.
+//
+// On Linux only a regular file is read, and one of at most
+// kPlatformProfileSizeLimit bytes: anything else (a directory, a FIFO, a
+// device, a larger file) reads as a file that can't be opened, without
+// waiting and without reading it. No connection file or index comes near the
+// limit. A file is read once, from its start, up to the line that decides
+// (only a last part without LF that holds a CR is read a second time, split
+// at its CRs).
 // ---------------------------------------------------------------------------
+
+enum : uint32_t { kPlatformProfileSizeLimit = 1048576 };  // 1 MiB
 
 // Reads the value of key in section of the INI file at path into buffer.
 //
@@ -122,7 +139,9 @@ uint32_t platformFileAttributes(const char *path);
 // first).
 //
 // Order: Linux returns ".", "..", then the names by their upper-cased bytes
-// (ties by their bytes), as Wine does. Real Windows returns what the file
+// (ties by their bytes), as Wine does. Linux reads and orders the directory
+// once, when the search begins (Windows too gives a snapshot in effect): a
+// name added later is not returned, one removed later is passed over. Real Windows returns what the file
 // system gives (NTFS: a similar order; FAT: creation order). Callers must not
 // rely on any order.
 // ---------------------------------------------------------------------------
@@ -133,7 +152,8 @@ public:
     ~PlatformFind() { end(); }  // ends a search still open
 
     // Starts a search; true with the first match, false when nothing
-    // matches (nothing is open then). A search still open is ended first.
+    // matches (nothing is open then; on Linux also when memory for the
+    // listing runs out). A search still open is ended first.
     bool begin(const char *pattern);
 
     // Moves to the following match; false at the end (the search stays open
@@ -153,9 +173,9 @@ public:
     PlatformFind &operator=(const PlatformFind &) = delete;
 
 private:
-    void *handle_;           // the search handle (Windows) or directory stream (Linux)
+    void *handle_;           // the search handle (Windows) or the listing (Linux)
     uint32_t attributes_;
-    int phase_;              // Linux: 0 "." next, 1 "..", 2 the first name, 3 the name after name_
+    int phase_;              // Linux: 0 "." next, 1 "..", 2 the listed names
     char name_[kPlatformNameSize];
     char pattern_[kPlatformNameSize];  // Linux: the last component of the pattern
 };
@@ -165,7 +185,8 @@ private:
 // HKEY_LOCAL_MACHINE. Key and value names are matched without regard to case;
 // a subkey may not start with a backslash. On Linux the registry is a text
 // file (see the README: "Platform layer on Linux"), named by the environment
-// variable CBQ_REGISTRY or else $HOME/.cbq90/registry, read at every call.
+// variable CBQ_REGISTRY or else $HOME/.cbq90/registry, read at every call;
+// anything there but a regular file reads as an empty registry.
 // ---------------------------------------------------------------------------
 
 // Reads the value valueName of the key subkey into buffer, whatever its

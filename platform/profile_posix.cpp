@@ -1,14 +1,18 @@
 // Private-profile reading on Linux, as GetPrivateProfileStringA and
 // GetPrivateProfileIntA read: the rules are stated in platform.h. The file is
-// scanned line by line through its offsets, so a line of any length costs no
-// memory.
+// read once, from the start, in fixed chunks, and each line is matched as its
+// bytes go by, so a line of any length costs no memory and nothing is read
+// after the line that decides the answer. Only a regular file of at most
+// kPlatformProfileSizeLimit bytes is read.
 #include "platform/path_posix.h"
 #include "platform/platform.h"
 #include "platform/profile_common.h"
 
+#include <errno.h>
 #include <stdio.h>
 #include <string.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -31,172 +35,289 @@ Trimmed trim(const char *text) {
     return {text, length};
 }
 
-// What one line holds, by file offsets; -1 where there is nothing.
-struct Line {
-    long first;          // the first byte that is no blank
-    long last;           // the last byte that is no blank
-    long closeBracket;   // the first ']' when the line starts with '['
-    long equals;         // the first '='
-    long nameLast;       // the last byte before '=' that is no blank
-    long valueFirst;     // the first byte after '=' that is no blank
-    int firstByte;
+// Compares the bytes of a name in the file, fed one by one, with a wanted
+// text: blanks around the name don't count, letters match without regard to
+// ASCII case, other bytes (blanks inside the name too) exactly, and a NUL
+// never matches (it ends the file's text, as in the Win32 call).
+class NameMatch {
+public:
+    void start(const Trimmed &wanted) {
+        wanted_ = wanted;
+        matched_ = 0;
+        blanks_ = 0;
+        blanksMatch_ = true;
+        begun_ = false;
+        match_ = true;
+    }
+
+    void add(int c) {
+        if (isProfileSpace(c)) {
+            // Blanks count only when more of the name follows them, so they
+            // are compared now and settled at the next byte that is no blank.
+            if (!begun_)
+                return;
+            size_t at = matched_ + blanks_;
+            if (at >= wanted_.length || static_cast<unsigned char>(wanted_.text[at]) != c)
+                blanksMatch_ = false;
+            ++blanks_;
+            return;
+        }
+        begun_ = true;
+        if (blanks_ > 0) {
+            match_ = match_ && blanksMatch_;
+            matched_ += blanks_;
+            blanks_ = 0;
+            blanksMatch_ = true;
+        }
+        if (!match_)
+            return;
+        if (c == 0 || matched_ >= wanted_.length ||
+            asciiUpper(static_cast<char>(c)) != asciiUpper(wanted_.text[matched_]))
+            match_ = false;
+        else
+            ++matched_;
+    }
+
+    bool matches() const { return match_ && matched_ == wanted_.length; }
+
+private:
+    Trimmed wanted_ = {"", 0};
+    size_t matched_ = 0;     // bytes of wanted_ matched by the name up to its last non-blank
+    size_t blanks_ = 0;      // blanks since then
+    bool blanksMatch_ = true;
+    bool begun_ = false;     // a non-blank byte of the name was seen
+    bool match_ = true;
 };
 
-class ProfileFile {
+// The value of the key, kept as its bytes go by: its first size bytes from
+// the first non-blank byte on (room for the value and one quote) go into the
+// caller's buffer.
+struct Value {
+    char *buffer;
+    uint32_t size;
+    uint64_t count;     // bytes from the first non-blank byte on
+    uint64_t trimmed;   // of them, up to the last non-blank byte
+    int first;          // the first and the last non-blank byte
+    int last;
+
+    void start() { count = trimmed = 0; first = last = -1; }
+
+    void add(int c) {
+        if (count == 0 && isProfileSpace(c))
+            return;
+        if (count < size)
+            buffer[count] = static_cast<char>(c);
+        ++count;
+        if (!isProfileSpace(c)) {
+            trimmed = count;
+            if (first < 0)
+                first = c;
+            last = c;
+        }
+    }
+
+    // Drops one pair of matching quotes, cuts to size - 1 bytes and at a
+    // NUL, terminates; returns the length.
+    uint32_t finish() {
+        uint64_t from = 0, length = trimmed;
+        if (length >= 2 && (first == '"' || first == '\'') && last == first) {
+            from = 1;
+            length -= 2;
+        }
+        if (length > size - 1)
+            length = size - 1;
+        memmove(buffer, buffer + from, static_cast<size_t>(length));
+        uint32_t end = static_cast<uint32_t>(length);
+        const void *nul = memchr(buffer, '\0', end);
+        if (nul != nullptr)
+            end = static_cast<uint32_t>(static_cast<const char *>(nul) - buffer);
+        buffer[end] = '\0';
+        return end;
+    }
+};
+
+// What a line turned out to be, known at its end.
+enum class LineKind { kBlank, kHeader, kKey };
+
+// One line being read, byte by byte: whether it is a section header (its
+// first non-blank byte '[' and a ']' after it) and whether the name between
+// them is the section wanted; else whether the name before its first '='
+// (the whole line when there is none) is the key wanted, and that key's
+// value.
+class LineScan {
 public:
-    explicit ProfileFile(FILE *file) : file_(file) {}
+    LineScan(const Trimmed &section, const Trimmed &key, Value *value)
+        : section_(section), key_(key), value_(value) {}
 
     void start() {
-        fseek(file_, 0, SEEK_END);
-        long size = ftell(file_);
-        lastLineFeed_ = findLastLineFeed(size);
-        unsigned char mark[3] = {0, 0, 0};
-        fseek(file_, 0, SEEK_SET);
-        bool hasMark = fread(mark, 1, 3, file_) == 3 && mark[0] == 0xEF && mark[1] == 0xBB && mark[2] == 0xBF;
-        position_ = hasMark ? 3 : 0;
-        fseek(file_, position_, SEEK_SET);
+        begun_ = bracketOpen_ = closed_ = equals_ = keyMatched_ = false;
+        header_.start(section_);
+        name_.start(key_);
+        value_->start();
     }
 
-    // Reads the next line; false at the end of the file.
-    bool readLine(Line *line) {
-        *line = {-1, -1, -1, -1, -1, -1, 0};
-        fseek(file_, position_, SEEK_SET);
-        int c = getc(file_);
-        if (c == EOF)
-            return false;
-        for (; c != EOF; c = getc(file_), ++position_) {
-            if (c == '\n' || (c == '\r' && position_ > lastLineFeed_)) {
-                ++position_;
-                break;
-            }
+    void add(int c) {
+        if (closed_)
+            return;
+        if (!begun_) {
             if (isProfileSpace(c))
-                continue;
-            if (line->first < 0) {
-                line->first = position_;
-                line->firstByte = c;
+                return;
+            begun_ = true;
+            bracketOpen_ = c == '[';
+        } else if (bracketOpen_) {
+            if (c == ']') {
+                closed_ = true;
+                return;
             }
-            line->last = position_;
-            if (c == ']' && line->closeBracket < 0 && line->firstByte == '[')
-                line->closeBracket = position_;
-            if (line->equals >= 0) {
-                if (line->valueFirst < 0)
-                    line->valueFirst = position_;
-            } else if (c == '=') {
-                line->equals = position_;
-            } else {
-                line->nameLast = position_;
-            }
+            header_.add(c);
         }
+        if (equals_) {
+            if (keyMatched_)
+                value_->add(c);
+        } else if (c == '=') {
+            equals_ = true;
+            keyMatched_ = name_.matches();
+        } else {
+            name_.add(c);
+        }
+    }
+
+    LineKind kind() const { return closed_ ? LineKind::kHeader : begun_ ? LineKind::kKey : LineKind::kBlank; }
+    bool sectionMatches() const { return header_.matches(); }
+    bool keyMatches() const { return equals_ ? keyMatched_ : name_.matches(); }
+    bool hasValue() const { return equals_; }
+
+private:
+    Trimmed section_;
+    Trimmed key_;
+    Value *value_;
+    bool begun_ = false;        // a non-blank byte was seen
+    bool bracketOpen_ = false;  // the line starts with '[' and no ']' came yet
+    bool closed_ = false;       // ... and then one came: a header
+    bool equals_ = false;       // the first '=' was seen
+    bool keyMatched_ = false;   // the name before it is the key wanted
+    NameMatch header_;
+    NameMatch name_;
+};
+
+}  // namespace
+
+namespace {
+
+// The bytes of an open file in order, read in chunks; a file that turns out
+// longer than the limit (it grew after it was measured) or that fails to read
+// ends in kUnreadable.
+class FileBytes {
+public:
+    enum { kEnd = -1, kUnreadable = -2 };
+
+    explicit FileBytes(int descriptor) : descriptor_(descriptor) {}
+
+    int next() {
+        if (at_ == have_ && !fill())
+            return end_;
+        return static_cast<unsigned char>(chunk_[at_++]);
+    }
+
+    // The offset of the byte that next() returns.
+    uint64_t position() const { return offset_ + at_; }
+
+    // Goes back to an offset already read; false when the file can't.
+    bool seek(uint64_t offset) {
+        if (lseek(descriptor_, static_cast<off_t>(offset), SEEK_SET) < 0)
+            return false;
+        offset_ = offset;
+        at_ = have_ = 0;
         return true;
-    }
-
-    // True when the bytes [from, to] of the file equal the text without
-    // regard to ASCII case (NUL ends the file's text, as in the Win32 call).
-    bool equals(long from, long to, const Trimmed &text) {
-        if (from < 0 || to - from + 1 != static_cast<long>(text.length))
-            return from < 0 && text.length == 0;
-        fseek(file_, from, SEEK_SET);
-        for (size_t i = 0; i < text.length; ++i) {
-            int c = getc(file_);
-            if (c == EOF || c == 0 || asciiUpper(static_cast<char>(c)) != asciiUpper(text.text[i]))
-                return false;
-        }
-        return true;
-    }
-
-    int byteAt(long offset) {
-        fseek(file_, offset, SEEK_SET);
-        return getc(file_);
-    }
-
-    // Copies the bytes [from, from + count) up to a NUL; returns the count copied.
-    uint32_t copy(long from, uint32_t count, char *buffer) {
-        fseek(file_, from, SEEK_SET);
-        uint32_t copied = 0;
-        for (; copied < count; ++copied) {
-            int c = getc(file_);
-            if (c == EOF || c == 0)
-                break;
-            buffer[copied] = static_cast<char>(c);
-        }
-        return copied;
     }
 
 private:
-    long findLastLineFeed(long size) {
-        char chunk[512];
-        for (long end = size; end > 0;) {
-            long begin = end > static_cast<long>(sizeof chunk) ? end - static_cast<long>(sizeof chunk) : 0;
-            fseek(file_, begin, SEEK_SET);
-            size_t wanted = static_cast<size_t>(end - begin);
-            if (fread(chunk, 1, wanted, file_) != wanted)
-                return -1;
-            for (size_t i = wanted; i > 0; --i)
-                if (chunk[i - 1] == '\n')
-                    return begin + static_cast<long>(i - 1);
-            end = begin;
+    bool fill() {
+        if (end_ != kEnd)
+            return false;
+        offset_ += have_;
+        at_ = have_ = 0;
+        ssize_t n;
+        do
+            n = read(descriptor_, chunk_, sizeof chunk_);
+        while (n < 0 && errno == EINTR);
+        if (n < 0 || offset_ + static_cast<uint64_t>(n) > kPlatformProfileSizeLimit) {
+            end_ = kUnreadable;
+            return false;
         }
-        return -1;
+        if (n == 0)
+            return false;
+        have_ = static_cast<size_t>(n);
+        return true;
     }
 
-    FILE *file_;
-    long position_ = 0;
-    long lastLineFeed_ = -1;
+    int descriptor_;
+    char chunk_[4096];
+    uint64_t offset_ = 0;  // of chunk_[0]
+    size_t at_ = 0;
+    size_t have_ = 0;
+    int end_ = kEnd;
 };
 
-// Where a value lies in the file, or that the key has none.
-struct Found {
-    bool found;
-    long from;
-    long to;  // the last byte; to < from for an empty value
-};
+enum class Answer { kFound, kMissing, kUnreadable };
 
-Found findValue(ProfileFile *file, const Trimmed &section, const Trimmed &key) {
+// The first line of the key in the first section of the name decides; the
+// value, when there is one, is then in value's buffer (not yet finished).
+//
+// Lines end at LF. A CR ends a line only where no LF follows in the rest of
+// the file, which is known only at its end: so the part after the last LF
+// is read as one line while it is read, and read again, split at its CRs,
+// when the file ends there and that part held a CR.
+Answer findValue(FileBytes *file, const Trimmed &section, const Trimmed &key, Value *value) {
+    // A UTF-8 byte-order mark at the start is skipped.
+    if (file->next() != 0xEF || file->next() != 0xBB || file->next() != 0xBF) {
+        if (!file->seek(0))
+            return Answer::kUnreadable;
+    }
     bool inSection = section.length == 0;  // lines before any header belong to ""
-    Line line;
-    while (file->readLine(&line)) {
-        if (line.first < 0)
-            continue;
-        if (line.closeBracket >= 0) {
-            if (inSection)
-                return {false, 0, 0};  // only the first section of the name counts
-            long from = -1, to = -1;
-            for (long i = line.first + 1; i < line.closeBracket; ++i) {
-                if (!isProfileSpace(file->byteAt(i))) {
-                    if (from < 0)
-                        from = i;
-                    to = i;
-                }
-            }
-            inSection = file->equals(from, to, section);
+    bool crEndsLines = false;
+    bool crSinceLineFeed = false;
+    uint64_t afterLineFeed = file->position();
+    LineScan line(section, key, value);
+    line.start();
+    for (;;) {
+        int c = file->next();
+        if (c == FileBytes::kUnreadable)
+            return Answer::kUnreadable;
+        if (c == FileBytes::kEnd && crSinceLineFeed && !crEndsLines) {
+            if (!file->seek(afterLineFeed))
+                return Answer::kUnreadable;
+            crEndsLines = true;
+            line.start();
             continue;
         }
-        if (!inSection)
+        if (c != FileBytes::kEnd && c != '\n' && !(c == '\r' && crEndsLines)) {
+            crSinceLineFeed = crSinceLineFeed || c == '\r';
+            line.add(c);
             continue;
-        long nameLast = line.equals >= 0 ? line.nameLast : line.last;
-        if (!file->equals(nameLast < 0 ? -1 : line.first, nameLast, key))
-            continue;
-        if (line.equals < 0)
-            return {false, 0, 0};  // the first line of the key decides: no value
-        if (line.valueFirst < 0)
-            return {true, 0, -1};
-        return {true, line.valueFirst, line.last};
+        }
+        // The end of a line.
+        switch (line.kind()) {
+        case LineKind::kBlank:
+            break;
+        case LineKind::kHeader:
+            if (inSection)
+                return Answer::kMissing;  // only the first section of the name counts
+            inSection = line.sectionMatches();
+            break;
+        case LineKind::kKey:
+            if (inSection && line.keyMatches())  // the first line of the key decides
+                return line.hasValue() ? Answer::kFound : Answer::kMissing;
+            break;
+        }
+        if (c == FileBytes::kEnd)
+            return Answer::kMissing;
+        if (c == '\n') {
+            afterLineFeed = file->position();
+            crSinceLineFeed = false;
+        }
+        line.start();
     }
-    return {false, 0, 0};
-}
-
-bool isQuote(int c) { return c == '"' || c == '\''; }
-
-// The file when it is a regular file that can be read; a directory or device
-// reads as a file that can't be opened.
-FILE *openRegularFile(const char *path) {
-    FILE *stream = fopen(path, "rb");
-    struct stat status;
-    if (stream != nullptr && (fstat(fileno(stream), &status) != 0 || !S_ISREG(status.st_mode))) {
-        fclose(stream);
-        stream = nullptr;
-    }
-    return stream;
 }
 
 // True when the folder of a missing file exists (the file could be created).
@@ -222,31 +343,22 @@ uint32_t platformProfileString(const char *path, const char *section, const char
     char mapped[kPosixPathSize];
     if (strlen(path) > kPlatformProfilePathLimit || !mapWindowsPath(path, false, mapped, sizeof mapped, nullptr))
         return copyProfileDefault(defaultText, false, buffer, size);
-    FILE *stream = openRegularFile(mapped);
-    if (stream == nullptr)
+    // Anything but a regular file (a directory, a FIFO, a device) and a file
+    // over the size limit read as a file that can't be opened.
+    long long fileSize = 0;
+    int descriptor = openRegularFile(mapped, &fileSize);
+    if (descriptor < 0)
         return copyProfileDefault(defaultText, folderExists(mapped), buffer, size);
-    ProfileFile file(stream);
-    file.start();
-    Found value = findValue(&file, trim(section), trim(key));
-    uint32_t length;
-    if (!value.found) {
-        length = copyProfileDefault(defaultText, true, buffer, size);
-    } else {
-        long from = value.from, to = value.to;
-        if (to > from && isQuote(file.byteAt(from)) && file.byteAt(to) == file.byteAt(from)) {
-            ++from;
-            --to;
-        }
-        long count = to - from + 1;
-        if (count < 0)
-            count = 0;
-        if (count > static_cast<long>(size - 1))
-            count = size - 1;
-        length = file.copy(from, static_cast<uint32_t>(count), buffer);
-        buffer[length] = '\0';
+    Answer answer = Answer::kUnreadable;
+    Value value = {buffer, size, 0, 0, -1, -1};
+    if (fileSize <= kPlatformProfileSizeLimit) {
+        FileBytes file(descriptor);
+        answer = findValue(&file, trim(section), trim(key), &value);
     }
-    fclose(stream);
-    return length;
+    close(descriptor);
+    if (answer == Answer::kFound)
+        return value.finish();
+    return copyProfileDefault(defaultText, answer == Answer::kMissing, buffer, size);
 }
 
 namespace {

@@ -1,5 +1,6 @@
 // The registry on Linux: the store file described in registry_store_posix.h,
 // read and changed line by line.
+#include "platform/path_posix.h"
 #include "platform/platform.h"
 #include "platform/registry_store_posix.h"
 
@@ -8,6 +9,7 @@
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -133,6 +135,22 @@ bool nameMatches(const Parsed &parsed, const char *name) {
 
 bool validSubkey(const char *subkey) { return subkey[0] != '\\'; }
 
+// The store for reading when it is a regular file; null with *missing true
+// when there is no file at all. Anything else there (a directory, a FIFO, a
+// device) is refused without waiting on it.
+FILE *openStore(const char *path, bool *missing) {
+    struct stat status;
+    *missing = stat(path, &status) != 0 && errno == ENOENT;
+    long long size = 0;
+    int descriptor = openRegularFile(path, &size);
+    if (descriptor < 0)
+        return nullptr;
+    FILE *in = fdopen(descriptor, "rb");
+    if (in == nullptr)
+        close(descriptor);
+    return in;
+}
+
 }  // namespace
 
 bool registryStorePath(char *path, size_t size) {
@@ -160,7 +178,8 @@ bool platformRegistryRead(const char *subkey, const char *valueName, char *buffe
     char path[4096];
     if (!validSubkey(subkey) || !registryStorePath(path, sizeof path))
         return false;
-    FILE *in = fopen(path, "rb");
+    bool missing;
+    FILE *in = openStore(path, &missing);
     if (in == nullptr)
         return false;
     StoreLine line;
@@ -232,8 +251,9 @@ bool registryStoreChange(StoreChange change, const char *subkey, const char *val
     if (!registryStorePath(path, sizeof path))
         return false;
     snprintf(temporary, sizeof temporary, "%s.tmp", path);
-    FILE *in = fopen(path, "rb");
-    if (in == nullptr && (change != StoreChange::kSetValue || errno != ENOENT))
+    bool missing;
+    FILE *in = openStore(path, &missing);
+    if (in == nullptr && (change != StoreChange::kSetValue || !missing))
         return false;
     if (in == nullptr)
         makeStoreFolder(path);

@@ -14,7 +14,9 @@
 //
 // The file is named by the environment variable CBQ_REGISTRY, else
 // $HOME/.cbq90/registry; it is looked up at every call. Without either there
-// is no registry: every value is missing. Changes rewrite the file through a
+// is no registry: every value is missing. A store that is not a regular file
+// (a directory, a FIFO, a device) is neither read nor replaced, and never
+// waited on: every value is missing and every change fails. Changes rewrite the file through a
 // temporary file beside it ("<file>.tmp"), then rename it into place.
 #ifndef CBQ_PLATFORM_REGISTRY_STORE_POSIX_H
 #define CBQ_PLATFORM_REGISTRY_STORE_POSIX_H

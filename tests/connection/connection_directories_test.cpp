@@ -9,6 +9,11 @@
 #include "host/memory.h"
 #include "host/result_code.h"
 #include "tests/connection/connection_fixture.h"
+#include "text/nls_text.h"
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 namespace {
 
@@ -81,6 +86,35 @@ TEST_F(DirectoriesTest, OnlyASingleByteBackslashIsRemovedFromTheHome) {
     setEnvironment("TARSIK_HOME", "C:\\\x81\\\\");  // and then a backslash of its own
     ASSERT_EQ(homeLookup(&list), 1);
     EXPECT_STREQ(list.item(0)->text(), "C:\\\x81\\");
+}
+
+// Fills the stack below the caller with nonzero bytes, so that a byte that
+// the next call leaves unwritten in its own buffers reads as no terminator.
+#if defined(__GNUC__)
+__attribute__((noinline))
+#endif
+void paintStack() {
+    volatile char area[8192];
+    for (size_t i = 0; i < sizeof area; ++i)
+        area[i] = 'p';
+}
+
+// Texts that end in two zero bytes are read in two-byte units: a home of an
+// odd number of bytes is completed by a zero byte, so that its terminator
+// stands where measuring looks for it (and measuring stops inside the work
+// buffer).
+TEST_F(DirectoriesTest, AnOddLengthHomeInTwoByteUnitsEndsInAWholeUnit) {
+    use("UCS2");
+    for (size_t length : {1u, 2u, 3u, 510u, 511u, 512u, 513u}) {
+        setEnvironment("TARSIK_HOME", std::string(length, 'h').c_str());
+        StringList list;
+        paintStack();
+        ASSERT_EQ(homeLookup(&list), 1) << length;
+        size_t kept = length > kHomeValueSize ? kHomeValueSize : length;
+        std::string expected = std::string(kept, 'h') + std::string(kept % 2, '\0');
+        ASSERT_EQ(textLength(list.item(0)->text()), expected.size()) << length;
+        EXPECT_EQ(std::string(list.item(0)->text(), expected.size()), expected) << length;
+    }
 }
 
 TEST_F(DirectoriesTest, AHomeThatCannotBeKeptIsOutOfMemory) {
@@ -342,5 +376,21 @@ TEST_F(DirectoriesTest, SplittingOutOfMemoryKeepsWhatWasAppended) {
         EXPECT_EQ(items(list), tree.path("a")) << k;
     }
 }
+
+#ifndef _WIN32
+// Linux only: an index that is a FIFO is one that can't be read, at once.
+TEST_F(DirectoriesTest, AnIndexThatIsAFifoIsAMissingIndex) {
+    tree.dir("h0\\olap\\zcf901");
+    ASSERT_EQ(mkfifo(tree.native("h0\\olap\\zcf901\\qconnect.ini").c_str(), 0600), 0);
+    setHome("h0");
+    ASSERT_TRUE(finishesWithin(10, [] {
+        StringList list;
+        loadConnectionDirectories(&list);
+    }));
+    StringList list;
+    EXPECT_EQ(loadConnectionDirectories(&list), kNoConnectionIndex);
+    EXPECT_EQ(list.count(), 0);
+}
+#endif
 
 }  // namespace

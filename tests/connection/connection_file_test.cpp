@@ -5,6 +5,10 @@
 
 #include <string>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include "tests/connection/connection_fixture.h"
 
 namespace {
@@ -253,5 +257,26 @@ TEST_F(ConnectionFileTest, FilesAndDirectoriesExist) {
     EXPECT_EQ(fileExists(tree.path("missing").c_str()), 0);
     EXPECT_EQ(fileExists(""), 0);
 }
+
+#ifndef _WIN32
+// Linux only: a connection file that is a FIFO reads as empty, at once (the
+// connect string of such a file is the one of an empty file).
+TEST_F(ConnectionFileTest, AFifoReadsAsEmptyWithoutWaiting) {
+    std::string fifo = tree.path("fifo.qcf");
+    ASSERT_EQ(mkfifo(tree.native("fifo.qcf").c_str(), 0600), 0);
+    ASSERT_TRUE(finishesWithin(10, [&] {
+        ServerEntry entry = {};
+        ServerAddress a;
+        readConnectionFile(fifo.c_str(), &entry, &a);
+    }));
+    ServerEntry entry = {};
+    ServerAddress a;
+    EXPECT_EQ(readConnectionFile(fifo.c_str(), &entry, &a), 1);
+    EXPECT_EQ(entry.settings.serverType, 0);
+    EXPECT_STREQ(entry.settings.connectionVersion, "");
+    const ServerAddress zero = {};
+    EXPECT_EQ(memcmp(&a, &zero, sizeof a), 0);
+}
+#endif
 
 }  // namespace

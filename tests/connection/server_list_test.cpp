@@ -1,7 +1,12 @@
 // The server list built from connection files in real directory trees.
 #include "connection/server_list.h"
 
+#include <filesystem>
 #include <string>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 #include "connection/server_connection.h"
 #include "host/memory.h"
@@ -118,5 +123,33 @@ TEST_F(ServerListTest, OutOfMemoryKeepsTheEntriesMadeSoFar) {
     memFailAt(0);
     EXPECT_EQ(listing(c), "A|a.qcf|0 ; B|b.qcf|0");
 }
+
+#ifndef _WIN32
+// Linux only: files in a connection directory that no listing may wait on or
+// crawl through (a FIFO, a 10 GiB sparse file, files over the profile size
+// limit with a huge header or many blank lines), and names Windows can't
+// hold, which would list a file twice or list one that can't be read.
+TEST_F(ServerListTest, FilesThatAreNoConnectionFilesNeitherStallNorDoubleTheList) {
+    const size_t twoMiB = 2u << 20;
+    tree.file("conn\\a.qcf", qcf("Alpha"));
+    tree.file("conn\\a.qcf.", qcf("Alpha with a dot"));
+    tree.file("conn\\b.qcf ", qcf("Bravo with a blank"));
+    tree.file("conn\\c.qcf", qcf("Charlie"));
+    ASSERT_EQ(mkfifo(tree.native("conn\\fifo.qcf").c_str(), 0600), 0);
+    tree.file("conn\\sparse.qcf", qcf("Sparse"));
+    std::filesystem::resize_file(tree.native("conn\\sparse.qcf"), 10ull << 30);
+    tree.file("conn\\blank.qcf", qcf("Blank lines") + std::string(twoMiB, '\n'));
+    tree.file("conn\\header.qcf", "[" + std::string(twoMiB, 'h') + "]\n" + qcf("Header"));
+    StringList directories;
+    directories.append(tree.path("conn").c_str());
+    ASSERT_TRUE(finishesWithin(10, [&] {
+        ServerConnection c;
+        buildServerList(&c, &directories);
+    }));
+    ServerConnection c;
+    EXPECT_EQ(buildServerList(&c, &directories), kOk);
+    EXPECT_EQ(listing(c), "Alpha|a.qcf|0 ; Charlie|c.qcf|0");
+}
+#endif
 
 }  // namespace

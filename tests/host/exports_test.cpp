@@ -4,9 +4,12 @@
 #include <string>
 
 #include "cbq90.h"
+#include "connection/connection_directories.h"
 #include "connection/server_connection.h"
+#include "connection/server_list.h"
 #include "host/module_state.h"
 #include "host/result_code.h"
+#include "host/tsknls.h"
 #include "tests/support/module_fixture.h"
 
 namespace {
@@ -247,6 +250,20 @@ TEST(ResultCodes, EveryCodeOfTheTableHasAName) {
         EXPECT_STRNE(resultCodeName(c), "unknown") << c;
     EXPECT_STREQ(resultCodeName(2), "unknown");
     EXPECT_STREQ(resultCodeName(3015), "unknown");
+}
+
+// Texts kept from the first cbqInit are in its character set: a second one
+// with another language must not leave them where the new one measures them.
+TEST_F(ExportsTest, ASecondInitWithAnotherLanguageEmptiesTheConnectionDirectories) {
+    ASSERT_GE(connectionDirectories.append("C:\\conn"), 0);
+    cbqInit(const_cast<NlsLanguage *>(moduleState.nlsLanguage), nlsGlobalContext(), 0, nullptr);
+    EXPECT_EQ(connectionDirectories.count(), 1) << "the same language keeps them";
+    cbqInit(nlsOpenLanguage("UCS2"), nlsGlobalContext(), 0, nullptr);
+    EXPECT_EQ(connectionDirectories.count(), 0);
+    // The server list reads the directories measured in two-byte units.
+    ServerConnection connection;
+    EXPECT_EQ(buildServerList(&connection, &connectionDirectories), kOk);
+    EXPECT_EQ(connection.firstEntry, nullptr);
 }
 
 }  // namespace

@@ -316,6 +316,75 @@ TEST_F(Find, DanglingLinksArePassedOver) {
     EXPECT_EQ(listing("*.qcf"), "link.qcf(20) real.qcf(20)");
     EXPECT_EQ(attributes("dangling.qcf"), "invalid");
 }
+
+TEST_F(Find, NamesEndingInADotOrABlankAreNotSeen) {
+    tree.file("a.qcf", "a");
+    tree.file("a.qcf.", "a with a dot");
+    tree.file("b.qcf ", "b with a blank");
+    tree.file("c.qcf..", "c");
+    tree.dir("d.");
+    tree.file("d.\\inner.qcf");
+    tree.dir("e ");
+    tree.file("e \\inner.qcf");
+    EXPECT_EQ(listing("*"), ".(10) ..(10) a.qcf(20)");
+    EXPECT_EQ(listing("*.qcf"), "a.qcf(20)");
+    EXPECT_EQ(listing("*.qcf."), "a.qcf(20)");
+    EXPECT_EQ(listing("b.qcf*"), "none");
+    EXPECT_EQ(listing("d.\\*"), "none");
+    EXPECT_EQ(listing("e \\*"), "none");
+    // A path drops the trailing dots and blanks of its last component first.
+    EXPECT_EQ(attributes("a.qcf."), "20");
+    EXPECT_EQ(attributes("b.qcf "), "invalid");
+    EXPECT_EQ(attributes("c.qcf.."), "invalid");
+    EXPECT_EQ(attributes("d."), "invalid");
+    EXPECT_EQ(attributes("d.\\inner.qcf"), "invalid");
+    EXPECT_EQ(attributes("e \\inner.qcf"), "invalid");
+}
+
+// The directory is read once when the search begins: what changes after that
+// does not show, and a name that went away is passed over.
+TEST_F(Find, TheListingIsTheDirectoryAsTheSearchBegan) {
+    for (const char *name : {"b.qcf", "d.qcf", "f.qcf"})
+        tree.file(name);
+    PlatformFind find;
+    ASSERT_TRUE(find.begin(tree.path("*.qcf").c_str()));
+    std::string names = find.name();
+    tree.file("c.qcf");
+    tree.file("e.qcf");
+    std::filesystem::remove(tree.native("d.qcf"));
+    while (find.next())
+        names += std::string(" ") + find.name();
+    EXPECT_EQ(names, "b.qcf f.qcf");
+}
+
+// Ten thousand names: one read of the directory and one sort, not a scan of
+// the directory for every match (which took half a minute).
+TEST_F(Find, AListingOfTenThousandNamesTakesNoRescans) {
+    for (int i = 0; i < 10000; ++i) {
+        char name[32];
+        snprintf(name, sizeof name, "n%05d.qcf", (i * 7919) % 10000);
+        FILE *f = fopen(tree.native(name).c_str(), "w");
+        ASSERT_NE(f, nullptr);
+        fclose(f);
+    }
+    std::string pattern = tree.path("*.qcf");
+    ASSERT_TRUE(finishesWithin(15, [&] {
+        PlatformFind find;
+        for (bool more = find.begin(pattern.c_str()); more; more = find.next()) {
+        }
+    }));
+    PlatformFind find;
+    int count = 0;
+    std::string previous;
+    bool ordered = true;
+    for (bool more = find.begin(pattern.c_str()); more; more = find.next(), ++count) {
+        ordered = ordered && previous < find.name();
+        previous = find.name();
+    }
+    EXPECT_EQ(count, 10000);
+    EXPECT_TRUE(ordered);
+    EXPECT_EQ(previous, "n09999.qcf");
+}
 #endif
 
 }  // namespace

@@ -4,7 +4,12 @@
 
 #include <string.h>
 
+#include <filesystem>
 #include <string>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 #include "host/memory.h"
 #include "platform/platform.h"
@@ -295,5 +300,87 @@ TEST_F(Profile, ReadingAllocatesNothing) {
     platformProfileInt(path.c_str(), "General", "Key", 0);
     EXPECT_EQ(memAllocationCount(), before);
 }
+
+#ifndef _WIN32
+// Linux only: what is no regular file, and files of every size. A reader that
+// hangs or crawls fails these within their time limits.
+
+TEST_F(Profile, WhatIsNoRegularFileReadsAsAFileThatCannotBeOpenedWithoutWaiting) {
+    ASSERT_EQ(mkfifo(tree.native("fifo.ini").c_str(), 0600), 0);
+    std::filesystem::create_symlink("/dev/zero", tree.native("zero.ini"));
+    tree.dir("folder.ini");
+    const char *files[] = {"fifo.ini", "zero.ini", "folder.ini"};
+    ASSERT_TRUE(finishesWithin(10, [&] {
+        for (const char *file : files) {
+            char buffer[16];
+            std::string path = tree.path(file);
+            platformProfileString(path.c_str(), "S", "K", "", buffer, sizeof buffer);
+            platformProfileInt(path.c_str(), "S", "K", 0);
+        }
+    }));
+    for (const char *file : files) {
+        EXPECT_EQ(value(file, "S", "K", "'d'"), "'d'") << file;
+        EXPECT_EQ(platformProfileInt(tree.path(file).c_str(), "S", "K", -5), -5) << file;
+    }
+}
+
+TEST_F(Profile, AFileOverTheSizeLimitReadsAsAFileThatCannotBeOpened) {
+    const std::string head = "[S]\nK=v\n";
+    const std::string tail = "L=end\n";
+    std::string atLimit = head + std::string(kPlatformProfileSizeLimit - head.size() - tail.size(), '\n') + tail;
+    ASSERT_EQ(atLimit.size(), static_cast<size_t>(kPlatformProfileSizeLimit));
+    tree.file("at.ini", atLimit);
+    tree.file("over.ini", atLimit + "\n");
+    tree.file("sparse.ini", head);
+    std::filesystem::resize_file(tree.native("sparse.ini"), 10ull << 30);  // 10 GiB, no blocks
+    ASSERT_TRUE(finishesWithin(20, [&] {
+        for (int i = 0; i < 20; ++i)
+            for (const char *file : {"at.ini", "over.ini", "sparse.ini"})
+                platformProfileInt(tree.path(file).c_str(), "S", "L", 0);
+    }));
+    EXPECT_EQ(value("at.ini", "S", "K"), "v");
+    EXPECT_EQ(value("at.ini", "S", "L"), "end");
+    EXPECT_EQ(value("over.ini", "S", "K", "'d'"), "'d'");
+    EXPECT_EQ(value("sparse.ini", "S", "K", "'d'"), "'d'");
+}
+
+// Files just under the limit whose lines are all blank, all one section
+// header or all one key, with LF or CR line ends: each read goes through the
+// file once. Twenty reads of each take about a second (a reader that seeks
+// back for every line or byte took twenty).
+TEST_F(Profile, ALargeFileUnderTheLimitIsReadOnceFromItsStart) {
+    const size_t fill = kPlatformProfileSizeLimit - 64;
+    tree.file("blank.ini", std::string(fill, '\n') + "[S]\nK=blank\n");
+    tree.file("header.ini", "[" + std::string(fill, 'h') + "]\n[S]\nK=header\n");
+    tree.file("key.ini", "[S]\n" + std::string(fill, 'k') + "=1\nK=key\n");
+    tree.file("cr.ini", std::string(fill, '\r') + "[S]\rK=cr\r");
+    tree.file("value.ini", "[S]\nK=" + std::string(fill, 'v') + "\n");
+    const char *files[] = {"blank.ini", "header.ini", "key.ini", "cr.ini", "value.ini"};
+    ASSERT_TRUE(finishesWithin(10, [&] {
+        for (int i = 0; i < 20; ++i)
+            for (const char *file : files) {
+                char buffer[64];
+                platformProfileString(tree.path(file).c_str(), "S", "K", "", buffer, sizeof buffer);
+            }
+    }));
+    EXPECT_EQ(value("blank.ini", "S", "K"), "blank");
+    EXPECT_EQ(value("header.ini", "S", "K"), "header");
+    EXPECT_EQ(value("key.ini", "S", "K"), "key");
+    EXPECT_EQ(value("cr.ini", "S", "K"), "cr");
+    EXPECT_EQ(value("value.ini", "S", "K"), std::string(99, 'v'));
+}
+
+TEST_F(Profile, ANameEndingInADotOrABlankIsNotSeen) {
+    tree.file("a.ini", "[S]\nK=a\n");
+    tree.file("a.ini.", "[S]\nK=a with a dot\n");
+    tree.file("b.ini ", "[S]\nK=b with a blank\n");
+    tree.file("sub.\\c.ini", "[S]\nK=c\n");
+    EXPECT_EQ(value("a.ini.", "S", "K"), "a");  // Windows drops the dot: a.ini
+    EXPECT_EQ(value("b.ini ", "S", "K"), "(default)");
+    EXPECT_EQ(value("B.INI ", "S", "K"), "(default)");
+    EXPECT_EQ(value("sub.\\c.ini", "S", "K"), "(default)");
+    EXPECT_EQ(value("sub..\\c.ini", "S", "K"), "(default)");
+}
+#endif
 
 }  // namespace

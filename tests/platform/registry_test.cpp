@@ -6,12 +6,15 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
 
 #ifdef _WIN32
 #include <windows.h>
+#else
+#include <sys/stat.h>
 #endif
 
 #include "host/memory.h"
@@ -245,6 +248,31 @@ TEST_F(Registry, TheStoreLocationComesFromTheEnvironment) {
     setenv("HOME", savedHome.c_str(), 1);
     setenv("CBQ_REGISTRY", storePath_.c_str(), 1);
     EXPECT_EQ(read(kTestKey, "Where"), "(missing)");
+}
+
+// A store that is no regular file is neither read nor replaced, and never
+// waited on.
+TEST_F(Registry, AStoreThatIsNoRegularFileIsAnEmptyRegistry) {
+    std::string fifo = tree.native("fifo").string();
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    tree.dir("folder");
+    for (const std::string &store : {fifo, tree.native("folder").string()}) {
+        setenv("CBQ_REGISTRY", store.c_str(), 1);
+        ASSERT_TRUE(finishesWithin(10, [] {
+            char buffer[16];
+            platformRegistryRead(kTestKey, "LastQCF", buffer, sizeof buffer);
+            platformRegistryDeleteValue(kTestKey, "LastQCF");
+            platformRegistryWriteText(kTestKey, "LastQCF", "x");
+        })) << store;
+        EXPECT_EQ(read(kTestKey, "LastQCF"), "(missing)") << store;
+        EXPECT_FALSE(platformRegistryDeleteValue(kTestKey, "LastQCF")) << store;
+        EXPECT_FALSE(platformRegistryWriteText(kTestKey, "LastQCF", "x")) << store;
+    }
+    struct stat status;
+    ASSERT_EQ(stat(fifo.c_str(), &status), 0);
+    EXPECT_TRUE(S_ISFIFO(status.st_mode));
+    EXPECT_FALSE(std::filesystem::exists(fifo + ".tmp"));
+    setenv("CBQ_REGISTRY", storePath_.c_str(), 1);
 }
 #endif
 

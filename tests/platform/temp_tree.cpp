@@ -1,11 +1,15 @@
 #include "tests/platform/temp_tree.h"
 
+#include <errno.h>
+#include <stdio.h>
+
 #include <chrono>
 #include <fstream>
 
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <sys/wait.h>
 #include <unistd.h>
 #endif
 
@@ -78,3 +82,25 @@ unsigned ansiCodePage() {
     return 0;
 #endif
 }
+
+#ifndef _WIN32
+bool finishesWithin(unsigned seconds, const std::function<void()> &work) {
+    fflush(nullptr);
+    pid_t child = fork();
+    if (child < 0)
+        return false;
+    if (child == 0) {
+#if defined(__SANITIZE_ADDRESS__)
+        seconds *= 3;
+#endif
+        alarm(seconds);
+        work();
+        _exit(0);
+    }
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0)
+        if (errno != EINTR)
+            return false;
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+#endif

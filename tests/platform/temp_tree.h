@@ -7,6 +7,7 @@
 #include <stdint.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -47,5 +48,14 @@ bool followsWine();
 
 // The ANSI code page on Windows; 0 on Linux.
 unsigned ansiCodePage();
+
+#ifndef _WIN32
+// Runs work in a child process that is killed after the given seconds
+// (three times as many in a build with AddressSanitizer, which is unoptimised
+// and slow), so that a call that hangs or crawls fails the test instead of
+// stopping the run; true when work returned in time. Check results in the parent afterwards (only
+// once this is true): nothing the child does reaches the parent.
+bool finishesWithin(unsigned seconds, const std::function<void()> &work);
+#endif
 
 #endif

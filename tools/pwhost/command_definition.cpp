@@ -49,8 +49,6 @@ std::string visible(const char *bytes, size_t length) {
     return out;
 }
 
-static std::string visible(const GrowableText &text) { return visible(text.text(), text.length()); }
-
 namespace {
 
 bool readFile(const std::string &path, std::string &contents) {
@@ -97,6 +95,24 @@ int show(const std::string &path) {
     return 0;
 }
 
+// The value of the record name (length bytes, which may hold any byte, NUL
+// too) as the change test looks it up: the first place in the working text
+// where the name stands directly before an "=", the value running to the
+// next CR. False when there is none.
+bool lookUp(const QueryDefinition &definition, const char *name, size_t length, std::string *value) {
+    const GrowableText &working = definition.workingText();
+    std::string text(working.text(), working.length());
+    for (size_t at = text.find(name, 0, length); at != std::string::npos; at = text.find(name, at + 1, length)) {
+        size_t equals = at + length;
+        if (equals < text.size() && text[equals] == '=') {
+            size_t end = text.find('\r', equals + 1);
+            *value = text.substr(equals + 1, end == std::string::npos ? std::string::npos : end - equals - 1);
+            return true;
+        }
+    }
+    return false;
+}
+
 int diff(const std::string &oldPath, const std::string &newPath) {
     QueryDefinition oldDefinition;
     QueryDefinition newDefinition;
@@ -107,25 +123,18 @@ int diff(const std::string &oldPath, const std::string &newPath) {
     // stopping at the first difference.
     size_t position = 0;
     QueryDefinition::Record record;
-    GrowableText newValue;
-    GrowableText oldValue;
     while (newDefinition.nextRecord(&position, &record)) {
         std::string name(record.name, record.nameLength);
-        int found = oldDefinition.findText(name.c_str(), &oldValue);
-        if (newDefinition.findText(name.c_str(), &newValue) == QueryDefinition::kNoMemory ||
-            found == QueryDefinition::kNoMemory) {
-            fprintf(stderr, "pwhost definition diff: out of memory\n");
-            return 2;
-        }
-        if (found == QueryDefinition::kMissing)
-            printf("added %s=%s\n", visible(name.data(), name.size()).c_str(), visible(newValue).c_str());
-        else if (newValue.length() != oldValue.length() ||
-                 std::string(newValue.text(), newValue.length()) != std::string(oldValue.text(), oldValue.length()))
+        std::string newValue, oldValue;
+        lookUp(newDefinition, name.data(), name.size(), &newValue);
+        if (!lookUp(oldDefinition, name.data(), name.size(), &oldValue))
+            printf("added %s=%s\n", visible(name.data(), name.size()).c_str(),
+                   visible(newValue.data(), newValue.size()).c_str());
+        else if (newValue != oldValue)
             printf("changed %s=%s (old: %s)\n", visible(name.data(), name.size()).c_str(),
-                   visible(newValue).c_str(), visible(oldValue).c_str());
+                   visible(newValue.data(), newValue.size()).c_str(),
+                   visible(oldValue.data(), oldValue.size()).c_str());
     }
-    newValue.release();
-    oldValue.release();
     return newDefinition.isCoveredBy(oldDefinition) == 1 ? 0 : 1;
 }
 
