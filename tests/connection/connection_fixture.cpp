@@ -11,16 +11,6 @@
 std::map<std::string, std::string> ConnectionTest::options;
 const char ConnectionTest::kNull[] = "(null)";
 
-void setEnvironment(const char *name, const char *value) {
-#ifdef _WIN32
-    SetEnvironmentVariableA(name, value);
-#else
-    if (value == nullptr)
-        unsetenv(name);
-    else
-        setenv(name, value, 1);
-#endif
-}
 
 namespace {
 

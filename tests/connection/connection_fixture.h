@@ -12,10 +12,6 @@
 #include "tests/platform/temp_tree.h"
 #include "tests/support/module_fixture.h"
 
-// Sets (null: unsets) a variable of the process environment, where the core
-// library's stand-in reads it.
-void setEnvironment(const char *name, const char *value);
-
 // The text of a connection file: "[Section]" lines and "Key=value" lines,
 // CR LF line ends, from pairs of section and lines.
 std::string iniText(const std::vector<std::pair<std::string, std::vector<std::string>>> &sections);

@@ -34,13 +34,6 @@
 
 namespace {
 
-void setEnvironment(const char *name, const char *value) {
-#ifdef _WIN32
-    SetEnvironmentVariableA(name, value);
-#else
-    setenv(name, value, 1);
-#endif
-}
 
 std::string readFile(const char *path) {
     std::ifstream in(path, std::ios::binary);

@@ -20,16 +20,6 @@
 
 namespace {
 
-void setEnvironment(const char *name, const char *value) {
-#ifdef _WIN32
-    SetEnvironmentVariableA(name, value);
-#else
-    if (value == nullptr)
-        unsetenv(name);
-    else
-        setenv(name, value, 1);
-#endif
-}
 
 std::string sourceFile(const std::string &relative) {
 #ifdef _WIN32

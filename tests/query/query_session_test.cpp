@@ -24,16 +24,6 @@
 
 namespace {
 
-void setEnvironment(const char *name, const char *value) {
-#ifdef _WIN32
-    SetEnvironmentVariableA(name, value);
-#else
-    if (value == nullptr)
-        unsetenv(name);
-    else
-        setenv(name, value, 1);
-#endif
-}
 
 const char kModel[] = R"json({
   "title": "session test server",

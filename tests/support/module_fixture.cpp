@@ -1,12 +1,28 @@
 #include "tests/support/module_fixture.h"
 
+#include <stdlib.h>
 #include <string.h>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 #include "cbq90.h"
 #include "connection/connection_directories.h"
 #include "connection/dialog_state.h"
 #include "host/module_state.h"
 #include "host/tsknls.h"
+
+void setEnvironment(const char *name, const char *value) {
+#ifdef _WIN32
+    SetEnvironmentVariableA(name, value);
+#else
+    if (value == nullptr)
+        unsetenv(name);
+    else
+        setenv(name, value, 1);
+#endif
+}
 
 void resetModuleState() {
     cbqTerm();

@@ -14,6 +14,10 @@
 // pointers.
 void resetModuleState();
 
+// Sets (null: unsets) a variable of the process environment, where the core
+// library's stand-in reads it.
+void setEnvironment(const char *name, const char *value);
+
 // Initialises the module with the stand-in's handles for charset (resetting
 // it first) and the given option callback.
 void initModule(const char *charset, HostCallback callback = nullptr);
