@@ -1,7 +1,9 @@
 // pwhost check: whether stored queries still reopen on a server.
 //
-//   pwhost --server MODEL.json check FILE...
+//   pwhost --server MODEL.json check [--connection FILE.qcf] [CREDENTIALS] FILE...
 //
+// --connection and the credential options (as for edit) give the host's
+// side of the connection, which a server with a relational source needs.
 // Each FILE is a stored definition text. It is reopened through the module's
 // cbqEdit, as a report designer reopens a query, on the simulated server,
 // with a wizard that the user finishes at once without a change (each file
@@ -263,9 +265,33 @@ std::string changedRecords(const std::string &stored, const char *now) {
 
 }  // namespace
 
-int commandCheck(Host &host, const std::vector<std::string> &files) {
+int commandCheck(Host &host, const std::vector<std::string> &args) {
+    const char kUsage[] = "usage: pwhost --server MODEL.json check [--connection FILE.qcf] [CREDENTIALS] FILE...\n";
+    // The host's side of the connection: a server with a relational source
+    // needs its connection file's settings and the relational login.
+    Credentials baseCredentials = {};
+    std::vector<std::pair<char *, std::string>> credentialValues;
+    std::string connectionPath;
+    size_t first = 0;
+    for (; first < args.size() && args[first].compare(0, 2, "--") == 0; first += 2) {
+        char *field = credentialField(baseCredentials, args[first]);
+        if ((field == nullptr && args[first] != "--connection") || first + 1 >= args.size()) {
+            fputs(kUsage, stderr);
+            return 2;
+        }
+        if (field == nullptr)
+            connectionPath = args[first + 1];
+        else
+            credentialValues.emplace_back(field, args[first + 1]);
+    }
+    const std::vector<std::string> files(args.begin() + static_cast<long>(first), args.end());
     if (files.empty() || host.serverHandle == 0) {
-        fprintf(stderr, "usage: pwhost --server MODEL.json check FILE...\n");
+        fputs(kUsage, stderr);
+        return 2;
+    }
+    ConnectionSettings baseSettings = {};
+    if (!hostConnectionBlocks(host, credentialValues, connectionPath, &baseSettings)) {
+        fprintf(stderr, "pwhost check: no connection file %s\n", connectionPath.c_str());
         return 2;
     }
     int status = 0;
@@ -296,8 +322,10 @@ int commandCheck(Host &host, const std::vector<std::string> &files) {
         std::vector<char> ownBlock(stored.begin(), stored.end());
         ownBlock.push_back('\0');
         char *definition = ownBlock.data();
-        Credentials credentials = {};
-        ConnectionSettings settings = {};
+        // Fresh blocks for each file: the relational start-up rewrites the
+        // server script in the host's settings.
+        Credentials credentials = baseCredentials;
+        ConnectionSettings settings = baseSettings;
         HostConnection connection = {0, 0, &credentials, &settings, host.serverHandle};
         uint8_t changed = 0, measures = 0, columnCount = 0;
         PWQCOL *columns = nullptr;

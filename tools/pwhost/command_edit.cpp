@@ -111,6 +111,20 @@ void printDefinition(const char *text) {
 
 }  // namespace
 
+bool hostConnectionBlocks(const Host &host, const std::vector<std::pair<char *, std::string>> &credentialValues,
+                          const std::string &connectionPath, ConnectionSettings *settings) {
+    // The module's own routines inside pwhost, initialised for the charset,
+    // read the connection file and cut the credentials at a character
+    // boundary to 99 bytes, as the connect dialog's fields are.
+    cbqInit(nlsOpenLanguage(host.settings.charset.c_str()), nlsGlobalContext(), 0, nullptr);
+    for (const auto &c : credentialValues)
+        copyChars(c.first, sizeof(Credentials{}.userId), c.second.c_str(), c.second.size());
+    *settings = ConnectionSettings{};
+    bool settingsRead = connectionPath.empty() || readSettings(connectionPath, settings);
+    cbqTerm();
+    return settingsRead;
+}
+
 int commandEdit(Host &host, const std::vector<std::string> &args) {
     Credentials credentials = {};
     std::vector<std::pair<char *, std::string>> credentialValues;
@@ -146,16 +160,8 @@ int commandEdit(Host &host, const std::vector<std::string> &args) {
         credentialValues.emplace_back(field, value);
     }
 
-    // The module's own routines inside pwhost, initialised for the charset,
-    // read the connection file and cut the credentials at a character
-    // boundary to 99 bytes, as the connect dialog's fields are.
-    cbqInit(nlsOpenLanguage(host.settings.charset.c_str()), nlsGlobalContext(), 0, nullptr);
-    for (const auto &c : credentialValues)
-        copyChars(c.first, sizeof credentials.userId, c.second.c_str(), c.second.size());
     ConnectionSettings settings = {};
-    bool settingsRead = connectionPath.empty() || readSettings(connectionPath, &settings);
-    cbqTerm();
-    if (!settingsRead) {
+    if (!hostConnectionBlocks(host, credentialValues, connectionPath, &settings)) {
         fprintf(stderr, "pwhost edit: no connection file %s\n", connectionPath.c_str());
         return 1;
     }

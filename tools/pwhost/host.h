@@ -58,6 +58,14 @@ int commandSend(Host &host, const std::vector<std::string> &args);
 int commandServers(Host &host, const std::vector<std::string> &args);
 int commandConnectString(Host &host, const std::vector<std::string> &args);
 
+// The host's blocks of a connection as edit and check take them from the
+// command line: each (credential field, value) pair copied into its field,
+// cut at a character boundary to 99 bytes as the connect dialog's fields
+// are, and settings read from the connection file (all zero without one).
+// False when the connection file does not exist.
+bool hostConnectionBlocks(const Host &host, const std::vector<std::pair<char *, std::string>> &credentialValues,
+                          const std::string &connectionPath, ConnectionSettings *settings);
+
 // The field of credentials that a credential option (--domain, --user,
 // --password, --sly-user, --sly-password, --quorvel-id) names; null for any
 // other text.

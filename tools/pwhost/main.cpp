@@ -49,7 +49,7 @@ const CommandEntry kCommands[] = {
 #else
      true},   // the window model of the module's routines linked into pwhost
 #endif
-    {"check", "check FILE...",
+    {"check", "check [--connection FILE.qcf] [CREDENTIALS] FILE...",
      "reopen each stored definition on --server's model, finishing the wizard without a change: "
      "unchanged, or what the server refused (exit 1 when any file does not reopen unchanged)",
      commandCheck},
