@@ -208,14 +208,6 @@ char *companionName(const char *columnName) {
     return name;
 }
 
-ResultCode failRecords(QuerySession *session, int32_t last) {
-    releaseColumnNames(session, last);
-    memFree(session->columnRecords);
-    session->columnRecords = nullptr;
-    session->columnRecordCount = 0;
-    return kOutOfMemory;
-}
-
 }  // namespace
 
 uint32_t lookupTypeFlags(const char *word) {
@@ -312,6 +304,13 @@ ResultCode collectColumns(QuerySession *session) {
     return typed ? kOk : kOutOfMemory;
 }
 
+// Out of memory while naming the records: the names made so far (the rest
+// are still null in the zero-filled array) go with the array.
+static ResultCode failRecords(QuerySession *session) {
+    releaseColumnRecords(session);
+    return kOutOfMemory;
+}
+
 ResultCode buildColumnRecords(QuerySession *session) {
     releaseColumnRecords(session);
     int32_t measures = session->measureCount;
@@ -340,7 +339,7 @@ ResultCode buildColumnRecords(QuerySession *session) {
         PWQCOL &record = records[r];
         record.name = dupText(entry.columnName.text(), 0);
         if (record.name == nullptr)
-            return failRecords(session, r - 1);
+            return failRecords(session);
         record.position = static_cast<uint8_t>(r);
         record.isCompanion = 0;
         record.isMeasure = j < measures ? 1 : 0;
@@ -352,7 +351,7 @@ ResultCode buildColumnRecords(QuerySession *session) {
         PWQCOL &companion = records[r + 1];
         companion.name = companionName(entry.columnName.text());
         if (companion.name == nullptr)
-            return failRecords(session, r);
+            return failRecords(session);
         companion.isCompanion = 1;
         companion.position = static_cast<uint8_t>(r + 1);
         companion.isMeasure = 0;

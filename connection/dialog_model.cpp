@@ -13,20 +13,13 @@
 #include "platform/platform.h"
 #include "resources/resource_ids.h"
 #include "text/char_cursor.h"
+#include "text/text_utils.h"
 
 namespace {
 
 // The classic dialog frame around the client area: a 3-pixel border on
 // every side and a 19-pixel caption.
 enum { kFrame = 3, kCaption = 19 };
-
-char *copyText(const char *text) {
-    size_t n = strlen(text);
-    char *copy = static_cast<char *>(memAlloc(n + 1));
-    if (copy != nullptr)
-        memcpy(copy, text, n + 1);
-    return copy;
-}
 
 bool isEdit(DialogControlKind kind) { return kind == kControlEdit || kind == kControlPassword; }
 bool isButton(DialogControlKind kind) { return kind == kControlButton || kind == kControlDefaultButton; }
@@ -159,7 +152,7 @@ int DialogModel::addItem(const char *text, void *data) {
         items_ = grown;
         itemCapacity_ = capacity;
     }
-    char *copy = copyText(text);
+    char *copy = dupText(text, 0);
     if (copy == nullptr) {
         outOfMemory_ = true;
         return -1;
@@ -301,7 +294,7 @@ bool DialogModel::type(int id, const char *text) {
     }
     char *copy = nullptr;
     if (text[0] != '\0') {
-        copy = copyText(text);
+        copy = dupText(text, 0);
         if (copy == nullptr) {
             outOfMemory_ = true;
             return false;

@@ -61,8 +61,6 @@ ResultCode selectServer(ServerConnection *connection, char *connectString, char 
             result = ended == 0 ? kCancelled : kOutOfMemory;
         freeServerList(connection);
     }
-    chosenEntry = nullptr;
-    dialogConnection = nullptr;
-    dialogCredentials = nullptr;
+    resetDialogPointers();
     return result;
 }

@@ -158,6 +158,24 @@ bool QueryDefinition::addNumber(const char *name, int32_t number) {
     return appendRecord(name, digits, length);
 }
 
+bool QueryDefinition::addTextF(const char *value, const char *format, ...) {
+    char name[kNameSize];
+    va_list arguments;
+    va_start(arguments, format);
+    bool fits = formatRecordNameV(name, format, arguments);
+    va_end(arguments);
+    return fits && addText(name, value);
+}
+
+bool QueryDefinition::addNumberF(int32_t number, const char *format, ...) {
+    char name[kNameSize];
+    va_list arguments;
+    va_start(arguments, format);
+    bool fits = formatRecordNameV(name, format, arguments);
+    va_end(arguments);
+    return fits && addNumber(name, number);
+}
+
 bool QueryDefinition::locate(const char *name, size_t nameLength, Record *record) const {
     const char *text = working_.text();
     const char *end = text + working_.length();

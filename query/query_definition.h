@@ -77,6 +77,11 @@ public:
     // negative) and CR: the whole record or, on failure, nothing.
     bool addText(const char *name, const char *value);
     bool addNumber(const char *name, int32_t number);
+    // The same with the name built from a printf format and numbers
+    // ("E%dDim%dName", 0, 1 gives E0Dim1Name). A name that would exceed 51
+    // bytes is not written: false, and nothing is added.
+    bool addTextF(const char *value, const char *format, ...) CBQ_PRINTF_LIKE(3, 4);
+    bool addNumberF(int32_t number, const char *format, ...) CBQ_PRINTF_LIKE(3, 4);
 
     // findText: empties `value`, then kFound with the value, kMissing, or
     // kNoMemory (value left empty).

@@ -28,13 +28,6 @@ static_assert(sizeof(ConnectionSettings::serverScript) == kPathFieldSize, "serve
 static_assert(sizeof(ConnectionSettings::relationalServerName) <= kPathFieldSize, "server name field");
 static_assert(sizeof(Credentials::quorvelId) <= kPathFieldSize, "credentials fields");
 
-// The bytes of a field's text: up to its first zero byte, never beyond the
-// field.
-size_t fieldLength(const char *field, size_t size) {
-    const void *zero = memchr(field, 0, size);
-    return zero == nullptr ? size : static_cast<size_t>(static_cast<const char *>(zero) - field);
-}
-
 // A field's text as a text of its own, with room after it for a terminator
 // of either size; no field of the two blocks is longer than a path field.
 struct FieldText {
@@ -43,7 +36,8 @@ struct FieldText {
 
     void take(const char *field, size_t size) {
         memset(text, 0, sizeof text);
-        length = fieldLength(field, size < sizeof text - 2 ? size : sizeof text - 2);
+        // The field's bytes up to its first zero byte, never beyond the field.
+        length = strnlen(field, size < sizeof text - 2 ? size : sizeof text - 2);
         memcpy(text, field, length);
     }
     void measure() { length = strlen(text); }

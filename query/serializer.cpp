@@ -14,30 +14,14 @@
 
 namespace {
 
-// A copy of a text of the data library, freed when it goes out of scope.
-class TextCopy {
-public:
-    explicit TextCopy(const char *text) : bytes_(dupText(text, 0)) {}
-    ~TextCopy() { memFree(bytes_); }
-    TextCopy(const TextCopy &) = delete;
-    TextCopy &operator=(const TextCopy &) = delete;
-    char *get() const { return bytes_; }
-
-private:
-    char *bytes_;
-};
-
 // The file-name part of a path, whole.
 bool baseName(const char *path, GrowableText *name) {
     name->clear();
-    size_t capacity = textLength(path) + terminatorSize();
-    char *buffer = static_cast<char *>(memAlloc(capacity));
-    if (buffer == nullptr)
+    TextBlock buffer;
+    if (!buffer.allocateFor(path))
         return false;
-    pathBaseName(buffer, capacity, path);
-    bool copied = name->appendText(buffer);
-    memFree(buffer);
-    return copied;
+    pathBaseName(buffer.get(), buffer.capacity(), path);
+    return name->appendText(buffer.get());
 }
 
 bool copyOf(const char *text, GrowableText *copy) {
@@ -54,7 +38,7 @@ ResultCode writeDatabases(QueryDefinition *out, int32_t *databaseCount) {
         const char *path = QVGetDatabase(n, 1);
         if (path[0] == 0)
             break;
-        if (!baseName(path, &name) || !addTextF(out, name.text(), "DB%d", n))
+        if (!baseName(path, &name) || !out->addTextF(name.text(), "DB%d", n))
             return kOutOfMemory;
     }
     *databaseCount = n;
@@ -84,13 +68,13 @@ ResultCode writeMeasures(QuerySession *session, int32_t databaseCount) {
     GrowableText name, fileName;
     for (int32_t i = 0; i < count; ++i) {
         if (!copyOf(QVGetMeasureName(query, i), &name) ||
-            !addTextF(out, name.text(), "Measure%d", i))
+            !out->addTextF(name.text(), "Measure%d", i))
             return kOutOfMemory;
         if (databaseCount > 1) {
             int32_t index = -1;
             if (!baseName(QVGetMeasureDatabase(query, i, 1), &fileName) ||
                 !databaseIndex(session, fileName.text(), &index) ||
-                !addNumberF(out, index, "M%dDB", i))
+                !out->addNumberF(index, "M%dDB", i))
                 return kOutOfMemory;
         }
         if (!markCustomMeasure(session, name.text()))
@@ -108,23 +92,20 @@ ResultCode writeScript(QuerySession *session, const char *script, int32_t edge, 
                        int32_t *savedCounter) {
     const bool sort = savedCounter == nullptr;
     QueryDefinition *out = session->outputDefinition;
-    TextCopy copy(script);
-    if (copy.get() == nullptr)
-        return kOutOfMemory;
-    size_t capacity = textLength(copy.get()) + terminatorSize();
-    TextCopy lineBlock(copy.get());  // as large as the script, so no line is cut
-    if (lineBlock.get() == nullptr)
+    TextBlock copy(dupText(script, 0));
+    TextBlock lineBlock;  // as large as the script, so no line is cut
+    if (copy.get() == nullptr || !lineBlock.allocateFor(copy.get()))
         return kOutOfMemory;
     char *line = lineBlock.get();
     const char *rest = copy.get();
-    for (int32_t d = 0; readLine(rest, line, capacity, &rest) == 1; ++d) {
+    for (int32_t d = 0; readLine(rest, line, lineBlock.capacity(), &rest) == 1; ++d) {
         bool added;
         if (d == 0)
-            added = sort ? addTextF(out, line, "E%dDim%dSortScript", edge, position)
-                         : addTextF(out, line, "E%dDim%dScript", edge, position);
+            added = sort ? out->addTextF(line, "E%dDim%dSortScript", edge, position)
+                         : out->addTextF(line, "E%dDim%dScript", edge, position);
         else
-            added = sort ? addTextF(out, line, "E%dDim%dSortScript%d", edge, position, d)
-                         : addTextF(out, line, "E%dDim%dScript%d", edge, position, d);
+            added = sort ? out->addTextF(line, "E%dDim%dSortScript%d", edge, position, d)
+                         : out->addTextF(line, "E%dDim%dScript%d", edge, position, d);
         if (!added)
             return kOutOfMemory;
         if (!sort && strstr(line, "'SAVED'") != nullptr &&
@@ -142,7 +123,7 @@ ResultCode writeDimension(QuerySession *session, int32_t edge, int32_t position)
     const char *query = session->queryName.text();
     GrowableText name;
     if (!copyOf(QVGetDimensionName(query, edge, position), &name) ||
-        !addTextF(out, name.text(), "E%dDim%dName", edge, position))
+        !out->addTextF(name.text(), "E%dDim%dName", edge, position))
         return kOutOfMemory;
 
     int32_t savedCounter = 0;
@@ -150,7 +131,7 @@ ResultCode writeDimension(QuerySession *session, int32_t edge, int32_t position)
                                     position, &savedCounter);
     if (result != kOk)
         return result;
-    if (savedCounter > 0 && !addNumberF(out, savedCounter, "E%dDim%dSS", edge, position))
+    if (savedCounter > 0 && !out->addNumberF(savedCounter, "E%dDim%dSS", edge, position))
         return kOutOfMemory;
     result = writeScript(session, QVGetSelectionSortScript(query, edge, position), edge, position,
                          nullptr);
@@ -160,8 +141,8 @@ ResultCode writeDimension(QuerySession *session, int32_t edge, int32_t position)
     if (QVIsMeasureDimension(query, edge, position) == 0) {
         GrowableText label;
         if (!longLabel(session, name.text(), &label) ||
-            !addTextF(out, label.text(), "E%dDim%dDimLName", edge, position) ||
-            !addTextF(out, QVGetDimensionHierName(query, edge, position), "E%dDim%dHier", edge,
+            !out->addTextF(label.text(), "E%dDim%dDimLName", edge, position) ||
+            !out->addTextF(QVGetDimensionHierName(query, edge, position), "E%dDim%dHier", edge,
                       position))
             return kOutOfMemory;
     }
@@ -191,7 +172,7 @@ ResultCode serializeQuery(QuerySession *session) {
     int32_t edgeCount[3];
     for (int32_t e = 0; e < 3; ++e) {
         edgeCount[e] = QVGetDimEdgeCount(query, e);
-        if (!addNumberF(out, edgeCount[e], "E%dCount", e))
+        if (!out->addNumberF(edgeCount[e], "E%dCount", e))
             return kOutOfMemory;
     }
     for (int32_t e = 0; e < 3; ++e) {

@@ -1,7 +1,5 @@
 #include "query/server_scripts.h"
 
-#include <stdarg.h>
-#include <stdio.h>
 #include <string.h>
 
 #include "host/memory.h"
@@ -15,30 +13,6 @@
 #include "text/text_utils.h"
 
 namespace {
-
-// A block from the allocation seam, freed when the holder goes out of scope.
-class Block {
-public:
-    Block() : bytes_(nullptr) {}
-    explicit Block(char *bytes) : bytes_(bytes) {}
-    ~Block() { memFree(bytes_); }
-    Block(const Block &) = delete;
-    Block &operator=(const Block &) = delete;
-
-    char *get() const { return bytes_; }
-    // A buffer that holds any part of `text` whole: its length and a terminator.
-    bool allocateFor(const char *text) {
-        memFree(bytes_);
-        capacity_ = textLength(text) + terminatorSize();
-        bytes_ = static_cast<char *>(memAlloc(capacity_));
-        return bytes_ != nullptr;
-    }
-    size_t capacity() const { return capacity_; }
-
-private:
-    char *bytes_;
-    size_t capacity_ = 0;
-};
 
 // before + name + after, for the commands that name an object.
 bool buildCommand(GrowableText *command, const char *before, const char *name, const char *after) {
@@ -92,7 +66,7 @@ bool recordSaved(QuerySession *session, const char *line, int32_t edge, int32_t 
     GrowableText name;
     if (!savedSelectionName(line, &name))
         return false;
-    if (!addTextF(out, name.text(), "E%dDim%dSSel%d", edge, position, s))
+    if (!out->addTextF(name.text(), "E%dDim%dSSel%d", edge, position, s))
         return false;
 
     // A selection that is already being expanded further out keeps the
@@ -100,28 +74,28 @@ bool recordSaved(QuerySession *session, const char *line, int32_t edge, int32_t 
     const SelectionChain *same = findOnChain(chain, name.text());
     if (same != nullptr) {
         const char type[2] = {same->type, 0};
-        return addTextF(out, type, "E%dDim%dSSel%dT", edge, position, s);
+        return out->addTextF(type, "E%dDim%dSSel%dT", edge, position, s);
     }
 
     char type = 'L';
     char *valueBlock = nullptr;
     if (!readSavedSelection(name.text(), &type, &valueBlock))
         return false;
-    Block value(valueBlock);
+    TextBlock value(valueBlock);
     const char typeText[2] = {type, 0};
-    if (!addTextF(out, typeText, "E%dDim%dSSel%dT", edge, position, s))
+    if (!out->addTextF(typeText, "E%dDim%dSSel%dT", edge, position, s))
         return false;
     int depth = chain == nullptr ? 1 : chain->depth + 1;
     if (depth > kMaxSavedSelectionDepth)
         return true;
 
     SelectionChain here = {name.text(), type, chain, depth};
-    Block valueLine;
+    TextBlock valueLine;
     if (!valueLine.allocateFor(value.get()))
         return false;
     const char *rest = value.get();
     for (int32_t d = 0; readLine(rest, valueLine.get(), valueLine.capacity(), &rest) == 1; ++d) {
-        if (!addTextF(out, valueLine.get(), "E%dDim%dSSel%dD%d", edge, position, s, d))
+        if (!out->addTextF(valueLine.get(), "E%dDim%dSSel%dD%d", edge, position, s, d))
             return false;
         if (!recordSaved(session, valueLine.get(), edge, position, counter, &here))
             return false;
@@ -129,32 +103,7 @@ bool recordSaved(QuerySession *session, const char *line, int32_t edge, int32_t 
     return true;
 }
 
-bool addRecordV(QueryDefinition *definition, const char *value, int32_t number, bool isNumber,
-                const char *format, va_list arguments) {
-    char name[QueryDefinition::kNameSize];
-    int written = vsnprintf(name, sizeof name, format, arguments);
-    if (written < 0 || static_cast<size_t>(written) >= sizeof name)
-        return false;
-    return isNumber ? definition->addNumber(name, number) : definition->addText(name, value);
-}
-
 }  // namespace
-
-bool addTextF(QueryDefinition *definition, const char *value, const char *format, ...) {
-    va_list arguments;
-    va_start(arguments, format);
-    bool added = addRecordV(definition, value, 0, false, format, arguments);
-    va_end(arguments);
-    return added;
-}
-
-bool addNumberF(QueryDefinition *definition, int32_t number, const char *format, ...) {
-    va_list arguments;
-    va_start(arguments, format);
-    bool added = addRecordV(definition, nullptr, number, true, format, arguments);
-    va_end(arguments);
-    return added;
-}
 
 void releaseCustomMeasures(QuerySession *session) {
     if (session->customMeasures == nullptr)
@@ -211,7 +160,7 @@ bool markCustomMeasure(QuerySession *session, const char *name) {
     const char *reply = QVExecute(command.text());
     if (reply[0] == 0 || isNaReply(session, reply))
         return true;
-    Block line;
+    TextBlock line;
     if (!line.allocateFor(reply))
         return false;
     const char *rest = reply;
@@ -249,7 +198,7 @@ bool scanLimitCommand(QuerySession *session, const char *line) {
         return true;
     const char *start = at + strlen(row->marker);
 
-    Block first, second;
+    TextBlock first, second;
     if (!first.allocateFor(start) || !second.allocateFor(start))
         return false;
     quotedItem(start, first.get(), first.capacity(), row->first);
@@ -277,7 +226,7 @@ bool savedSelectionName(const char *line, GrowableText *name) {
     if (at == nullptr)
         return true;
     const char *start = at + strlen(kMarker);
-    Block item;
+    TextBlock item;
     if (!item.allocateFor(start))
         return false;
     quotedItem(start, item.get(), item.capacity(), 1);
@@ -363,25 +312,25 @@ ResultCode writeCustomMeasures(QuerySession *session) {
 
         if (!buildCommand(&command, "dsc ", entry.name, ""))
             return kOutOfMemory;
-        Block description(dupText(QVExecute(command.text()), 0));
+        TextBlock description(dupText(QVExecute(command.text()), 0));
         if (description.get() == nullptr)
             return kOutOfMemory;
         trimLeft(description.get());
-        Block firstLine;
+        TextBlock firstLine;
         if (!firstLine.allocateFor(description.get()))
             return kOutOfMemory;
         const char *rest = nullptr;
         readLine(description.get(), firstLine.get(), firstLine.capacity(), &rest);
-        if (!addTextF(out, firstLine.get(), "CMeasure%dd", x))
+        if (!out->addTextF(firstLine.get(), "CMeasure%dd", x))
             return kOutOfMemory;
 
         if (!buildCommand(&command, "show obj(formula, '", entry.name, "')"))
             return kOutOfMemory;
-        Block formula(dupText(QVExecute(command.text()), 0));
+        TextBlock formula(dupText(QVExecute(command.text()), 0));
         if (formula.get() == nullptr)
             return kOutOfMemory;
         trimRight(formula.get());
-        if (!addTextF(out, formula.get(), "CMeasure%df", x))
+        if (!out->addTextF(formula.get(), "CMeasure%df", x))
             return kOutOfMemory;
 
         session->customMeasureRecordCounter = x + 1;

@@ -119,12 +119,4 @@ void readHierarchyIndent(int32_t *count, char *text);
 // 0, or 3003 when memory runs out.
 ResultCode writeCustomMeasures(QuerySession *session);
 
-// Add a record whose name is built from a printf format and numbers (at
-// most 51 bytes). False when memory runs out (or the name would be longer);
-// nothing is added then.
-bool addTextF(QueryDefinition *definition, const char *value, const char *format, ...)
-    CBQ_PRINTF_LIKE(3, 4);
-bool addNumberF(QueryDefinition *definition, int32_t number, const char *format, ...)
-    CBQ_PRINTF_LIKE(3, 4);
-
 #endif  // CBQ_QUERY_SERVER_SCRIPTS_H

@@ -43,6 +43,17 @@ char *dupText(const char *text, size_t extra) {
     return block;
 }
 
+TextBlock::~TextBlock() { memFree(bytes_); }
+
+bool TextBlock::allocateFor(const char *text) {
+    memFree(bytes_);
+    capacity_ = textLength(text) + terminatorSize();
+    bytes_ = static_cast<char *>(memAlloc(capacity_));
+    if (bytes_ == nullptr)
+        capacity_ = 0;
+    return bytes_ != nullptr;
+}
+
 const char *skipSpace(const char *text) {
     CharCursor c(text);
     while (!c.atEnd() && c.isSpace())

@@ -22,6 +22,29 @@
 // bytes are left unwritten. The caller frees it with memFree.
 char *dupText(const char *text, size_t extra);
 
+// A block from the allocation seam that one scope owns and frees when it
+// ends: one it adopts (a dupText copy, say), or one made by allocateFor to
+// hold any part of a text whole (its length and a terminator).
+class TextBlock {
+public:
+    TextBlock() : bytes_(nullptr), capacity_(0) {}
+    explicit TextBlock(char *bytes) : bytes_(bytes), capacity_(0) {}
+    ~TextBlock();
+    TextBlock(const TextBlock &) = delete;
+    TextBlock &operator=(const TextBlock &) = delete;
+
+    char *get() const { return bytes_; }
+    // The size of a block made by allocateFor; 0 for an adopted one.
+    size_t capacity() const { return capacity_; }
+    // Replaces the block by one of textLength(text) + terminator size bytes;
+    // false (and no block) when memory is short.
+    bool allocateFor(const char *text);
+
+private:
+    char *bytes_;
+    size_t capacity_;
+};
+
 // The first character that is not white space (the terminator when all of
 // the text is white space).
 const char *skipSpace(const char *text);

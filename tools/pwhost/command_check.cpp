@@ -48,14 +48,6 @@ namespace {
 
 const char kNoChangePlan[] = R"({"name": "reopened and finished without a change", "steps": [], "result": "finished"})";
 
-bool readWhole(const std::string &path, std::string &contents) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return false;
-    contents.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
-}
-
 // One call of the log: its function, its arguments (texts unquoted,
 // numbers as written) and its result as written.
 struct Call {
@@ -297,7 +289,7 @@ int commandCheck(Host &host, const std::vector<std::string> &args) {
     int status = 0;
     for (const std::string &path : files) {
         std::string stored;
-        if (!readWhole(path, stored)) {
+        if (!readWholeFile(path, stored)) {
             printf("%s: cannot be read\n", path.c_str());
             status = 1;
             continue;

@@ -49,15 +49,15 @@ std::string visible(const char *bytes, size_t length) {
     return out;
 }
 
-namespace {
-
-bool readFile(const std::string &path, std::string &contents) {
+bool readWholeFile(const std::string &path, std::string &contents) {
     std::ifstream in(path, std::ios::binary);
     if (!in)
         return false;
     contents.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     return !in.bad();
 }
+
+namespace {
 
 enum Loaded { kLoaded, kUnreadable, kFailed };
 
@@ -66,7 +66,7 @@ enum Loaded { kLoaded, kUnreadable, kFailed };
 // stored text yields at least one byte of working text.
 Loaded loadDefinition(const char *command, const std::string &path, QueryDefinition &definition) {
     std::string stored;
-    if (!readFile(path, stored)) {
+    if (!readWholeFile(path, stored)) {
         fprintf(stderr, "pwhost definition %s: cannot read %s\n", command, path.c_str());
         return kFailed;
     }

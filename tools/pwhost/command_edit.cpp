@@ -48,14 +48,6 @@ const char kUsage[] =
     "                                       [--wizard PLANS.json] [--domain D] [--user U] [--password P]\n"
     "                                       [--sly-user U] [--sly-password P] [--quorvel-id Q]\n";
 
-bool readWhole(const std::string &path, std::string &contents) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return false;
-    contents.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
-}
-
 // The connection file's settings through the module's own reader.
 bool readSettings(const std::string &path, ConnectionSettings *settings) {
     if (fileExists(path.c_str()) == 0)
@@ -166,14 +158,14 @@ int commandEdit(Host &host, const std::vector<std::string> &args) {
         return 1;
     }
     std::string stored;
-    if (!definitionPath.empty() && !readWhole(definitionPath, stored)) {
+    if (!definitionPath.empty() && !readWholeFile(definitionPath, stored)) {
         fprintf(stderr, "pwhost edit: cannot read %s\n", definitionPath.c_str());
         return 1;
     }
 
     if (!wizardPath.empty()) {
         std::string plans;
-        if (!readWhole(wizardPath, plans)) {
+        if (!readWholeFile(wizardPath, plans)) {
             fprintf(stderr, "pwhost edit: cannot read %s\n", wizardPath.c_str());
             return 1;
         }

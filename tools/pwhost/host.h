@@ -80,6 +80,9 @@ class QueryDefinition;
 // (\\ \r \n \t \xHH); and every record of a definition printed as
 // NAME=VALUE, one a line, returning how many.
 std::string visible(const char *bytes, size_t length);
+
+// The whole contents of a file, as bytes; false when it cannot be read.
+bool readWholeFile(const std::string &path, std::string &contents);
 int printRecords(const QueryDefinition &definition);
 int commandSelect(Host &host, const std::vector<std::string> &args);
 
