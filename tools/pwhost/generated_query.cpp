@@ -133,10 +133,12 @@ std::string generatedServerModel(const GeneratedQuerySizes &s) {
 }
 
 long generatedRecordCount(const GeneratedQuerySizes &s) {
-    long databases = s.databases + 1;                                          // DB<n>, DBCount
-    long measures = 1 + s.measures + (s.databases > 1 ? s.measures : 0);       // MeasureCount, Measure<i>, M<i>DB
-    long edges = 3;                                                            // E<e>Count
-    long names = s.dimensions + 1;                                             // and the measure dimension's
-    long perDimension = s.scriptLines + 4 + 1 + 2;  // script lines; SS, SSel1, SSel1T, SSel1D0; sort; DimLName, Hier
-    return databases + measures + edges + names + s.dimensions * perDimension + 1;  // QL
+    long databases = s.databases + 1;                            // DB<n>, DBCount
+    long measures = 1 + s.measures * (s.databases > 1 ? 2 : 1);  // MeasureCount, Measure<i>, M<i>DB
+    long edgeCounts = 3;                                         // E<e>Count
+    // Each dimension: its name, its script lines, its saved selection (SS,
+    // SSel1, SSel1T, SSel1D0), its sort line, DimLName and Hier; and the
+    // measure dimension's name.
+    long dimensions = s.dimensions * (1 + s.scriptLines + 4 + 1 + 2) + 1;
+    return databases + measures + edgeCounts + dimensions + 1;   // QL
 }
