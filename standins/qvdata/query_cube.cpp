@@ -1,5 +1,7 @@
 #include "standins/qvdata/query_cube.h"
 
+#include <unordered_set>
+
 #include "standins/qvdata/server_session.h"
 
 namespace qvsim {
@@ -15,9 +17,10 @@ ObjectRef refOf(const QueryMeasure &m) {
 }
 
 bool findDimension(const Query &query, const std::string &name, int &edge, int &index) {
+    std::string key = upperCase(name);
     for (edge = 0; edge < 3; ++edge)
         for (index = 0; index < static_cast<int>(query.edges[edge].size()); ++index)
-            if (sameName(query.edges[edge][index].name, name))
+            if (query.edges[edge][index].key == key)
                 return true;
     return false;
 }
@@ -27,17 +30,17 @@ std::vector<CubeDimension> wantedDimensions(const ServerSession &session, const 
     std::vector<CubeDimension> out;
     CubeDimension md;
     md.name = session.model().measureDimension;
+    md.key = upperCase(md.name);
     md.description = session.model().measureDimensionDescription;
     md.isMeasure = true;
     out.push_back(md);
+    std::unordered_set<std::string> have{md.key};
     for (const QueryMeasure &m : query.measures)
         for (const Dimension *d : session.dimensionsOf(refOf(m))) {
-            bool have = false;
-            for (const CubeDimension &c : out)
-                have = have || sameName(c.name, d->name);
-            if (!have) {
+            if (have.insert(d->key).second) {
                 CubeDimension c;
                 c.name = d->name;
+                c.key = d->key;
                 c.description = d->description;
                 c.hierarchy = d->hierarchy;
                 out.push_back(c);
@@ -127,19 +130,19 @@ bool createCube(const ServerSession &session, Query &query, std::string &why) {
         for (size_t i = 0; i < wanted.size(); ++i)
             query.edges[i == 0 ? 0 : i == 1 ? 1 : 2].push_back(wanted[i]);
     } else {
+        std::unordered_set<std::string> wantedKeys, present;
+        for (const CubeDimension &w : wanted)
+            wantedKeys.insert(w.key);
         for (auto &edge : query.edges)
             for (size_t i = edge.size(); i-- > 0;) {
-                bool keep = false;
-                for (const CubeDimension &w : wanted)
-                    keep = keep || sameName(w.name, edge[i].name);
-                if (!keep)
+                if (wantedKeys.count(edge[i].key) == 0)
                     edge.erase(edge.begin() + i);
+                else
+                    present.insert(edge[i].key);
             }
-        for (const CubeDimension &w : wanted) {
-            int e, k;
-            if (!findDimension(query, w.name, e, k))
+        for (const CubeDimension &w : wanted)
+            if (present.count(w.key) == 0)
                 query.edges[query.edges[1].empty() ? 1 : 2].push_back(w);
-        }
         refillEdges(query);
     }
     query.cubeBuilt = true;

@@ -26,7 +26,7 @@ namespace qvsim {
 class ServerSession;
 
 struct CubeDimension {
-    std::string name, description, hierarchy;
+    std::string name, key, description, hierarchy;  // key: the name upper-cased
     bool isMeasure = false;
     std::string selection, sort;
 };

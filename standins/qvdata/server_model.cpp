@@ -20,6 +20,15 @@ struct ModelError : std::runtime_error {
     explicit ModelError(const std::string &what) : std::runtime_error(what) {}
 };
 
+// The index of a list whose keys are set: the first position of each key.
+template <class Named>
+NameIndex indexOf(const std::vector<Named> &list) {
+    NameIndex index;
+    for (size_t i = 0; i < list.size(); ++i)
+        index.emplace(list[i].key, i);
+    return index;
+}
+
 void checkKeys(const json &j, const std::set<std::string> &allowed, const std::string &where) {
     if (!j.is_object())
         throw ModelError(where + ": must be an object");
@@ -173,6 +182,7 @@ Dimension readDimension(const json &j, const std::string &where) {
     Dimension d;
     d.name = text(j, "name", where, true);
     checkName(d.name, where);
+    d.key = upperCase(d.name);
     d.description = text(j, "description", where, false);
     d.hierarchy = text(j, "hierarchy", where, false);
     d.type = text(j, "type", where, false, "TEXT");
@@ -185,14 +195,12 @@ Measure readMeasure(const json &j, const Database &db, const std::string &where)
     Measure m;
     m.name = text(j, "name", where, true);
     checkName(m.name, where);
+    m.key = upperCase(m.name);
     m.description = text(j, "description", where, false);
     m.type = text(j, "type", where, false, "DECIMAL");
     m.dimensions = names(j, "dimensions", where);
     for (const std::string &dim : m.dimensions) {
-        bool found = false;
-        for (const Dimension &d : db.dimensions)
-            found = found || sameName(d.name, dim);
-        if (!found)
+        if (findNamed(db.dimensions, db.dimensionIndex, dim) == nullptr)
             throw ModelError(where + ": dimension \"" + dim + "\" is not in database " + db.name);
     }
     m.properties = properties(j, where);
@@ -204,20 +212,24 @@ Database readDatabase(const json &j, const std::string &where) {
     Database db;
     db.name = text(j, "name", where, true);
     checkName(db.name, where);
+    db.key = upperCase(db.name);
     std::string at = "database " + db.name;
     db.path = text(j, "path", at, true);
     db.description = text(j, "description", at, false);
     db.readOnly = flag(j, "readOnly", at, false);
     for (const json &d : j.value("dimensions", json::array()))
         db.dimensions.push_back(readDimension(d, at + ", dimension"));
+    db.dimensionIndex = indexOf(db.dimensions);
     for (const json &m : j.value("measures", json::array()))
         db.measures.push_back(readMeasure(m, db, at + ", measure"));
+    db.measureIndex = indexOf(db.measures);
     return db;
 }
 
 const Database *databaseNamed(const ServerModel &model, const std::string &name) {
+    std::string key = upperCase(name);
     for (const Database &db : model.databases)
-        if (sameName(db.name, name))
+        if (db.key == key)
             return &db;
     return nullptr;
 }
@@ -229,6 +241,7 @@ CustomMeasure readCustomMeasure(const json &j, const ServerModel &model, const s
     CustomMeasure c;
     c.name = text(j, "name", where, true);
     checkName(c.name, where);
+    c.key = upperCase(c.name);
     std::string at = "custom measure " + c.name;
     c.description = text(j, "description", at, false);
     c.formula = text(j, "formula", at, true);
@@ -243,8 +256,7 @@ CustomMeasure readCustomMeasure(const json &j, const ServerModel &model, const s
         bool found = false;
         for (const Database &d : model.databases)
             if (db == nullptr || db == &d)
-                for (const Dimension &x : d.dimensions)
-                    found = found || sameName(x.name, dim);
+                found = found || findNamed(d.dimensions, d.dimensionIndex, dim) != nullptr;
         if (!found)
             throw ModelError(at + ": dimension \"" + dim + "\" is in no database it can use");
     }
@@ -258,6 +270,7 @@ SavedSelection readSavedSelection(const json &j, const std::string &where) {
     SavedSelection s;
     s.name = text(j, "name", where, true);
     checkName(s.name, where);
+    s.key = upperCase(s.name);
     std::string at = "saved selection " + s.name;
     std::string type = text(j, "type", at, true);
     if (type != "SCRIPT" && type != "LIST")
@@ -417,6 +430,8 @@ void readModel(const json &j, ServerModel &model) {
     for (const json &s : j.value("savedSelections", json::array()))
         model.savedSelections.push_back(readSavedSelection(s, "saved selection"));
     checkUnique(model);
+    model.customMeasureIndex = indexOf(model.customMeasures);
+    model.savedSelectionIndex = indexOf(model.savedSelections);
     auto rel = j.find("relational");
     if (rel != j.end())
         model.relational = readRelational(*rel, model);

@@ -5,12 +5,14 @@
 //
 // Names of databases, objects and saved selections are matched without
 // regard to ASCII case, as the server does; they are printed as the model
-// spells them.
+// spells them. Each is upper-cased once, when the model is read (its key),
+// and the lists that are searched by name have an index of their keys.
 #ifndef CBQ_STANDINS_QVDATA_SERVER_MODEL_H
 #define CBQ_STANDINS_QVDATA_SERVER_MODEL_H
 
 #include <map>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace qvsim {
@@ -18,28 +20,34 @@ namespace qvsim {
 // Property name (upper case) -> printed value. Booleans print as YES / NO.
 using Properties = std::map<std::string, std::string>;
 
+// Key (upper-cased name) -> position of the first object of that name in its
+// list.
+using NameIndex = std::unordered_map<std::string, size_t>;
+
 struct Dimension {
-    std::string name, description, hierarchy, type;
+    std::string name, key, description, hierarchy, type;
     Properties properties;  // "longLabel" in the fixture becomes LONGLABELFRM
 };
 
 struct Measure {
-    std::string name, description, type;
+    std::string name, key, description, type;
     std::vector<std::string> dimensions;  // empty: every dimension of its database
     Properties properties;
 };
 
 struct Database {
     std::string name;         // e.g. SALES
+    std::string key;          // the name upper-cased
     std::string path;         // full path of its file, e.g. C:\Quorvel\data\SALES.DB
     std::string description;
     bool readOnly = false;    // refuses a read-write attach
     std::vector<Dimension> dimensions;
     std::vector<Measure> measures;
+    NameIndex dimensionIndex, measureIndex;
 };
 
 struct CustomMeasure {
-    std::string name, description, formula, type;
+    std::string name, key, description, formula, type;
     std::string database;                 // empty: a workspace object of no database
     std::vector<std::string> refers;      // custom measures that the formula uses
     std::vector<std::string> dimensions;  // empty: those of its database, if any
@@ -47,7 +55,7 @@ struct CustomMeasure {
 };
 
 struct SavedSelection {
-    std::string name;
+    std::string name, key;
     bool script = false;             // type SCRIPT; otherwise LIST
     std::vector<std::string> lines;  // script lines or list items
 };
@@ -89,6 +97,7 @@ struct ServerModel {
     std::vector<std::string> attached;  // databases attached when a connection opens
     std::vector<CustomMeasure> customMeasures;
     std::vector<SavedSelection> savedSelections;
+    NameIndex customMeasureIndex, savedSelectionIndex;
     RelationalSource relational;
     std::map<std::string, std::string> options;  // data-library options the client starts with
     std::map<std::string, int> failures;         // function -> calls that fail next
@@ -108,6 +117,15 @@ bool parseWizardPlans(const std::string &json, std::vector<WizardPlan> &plans, s
 // ASCII case-insensitive equality, the server's rule for names.
 bool sameName(const std::string &a, const std::string &b);
 std::string upperCase(std::string text);
+
+// The object of a list (databases, dimensions, measures, custom measures,
+// saved selections) that a name means, through the list's index; null when
+// none. With several of one name, the first.
+template <class Named>
+const Named *findNamed(const std::vector<Named> &list, const NameIndex &index, const std::string &name) {
+    auto it = index.find(upperCase(name));
+    return it == index.end() ? nullptr : &list[it->second];
+}
 
 // The file-name part of a path (after the last slash or backslash).
 std::string fileNamePart(const std::string &path);

@@ -1,6 +1,7 @@
 #include "standins/qvdata/server_session.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 namespace qvsim {
 
@@ -63,8 +64,9 @@ bool ServerSession::matchesFile(const Database &db, const std::string &text) con
 const Database *ServerSession::findDatabase(const std::string &text) const {
     if (text.empty())
         return nullptr;
+    std::string key = upperCase(text);
     for (const Database &db : model_.databases) {
-        if (!sameName(db.name, text) && !matchesFile(db, text))
+        if (db.key != key && !matchesFile(db, text))
             continue;
         if (&db == dataDatabase() && !startupDone)
             return nullptr;  // the start-up program has not made it yet
@@ -117,17 +119,11 @@ bool ServerSession::detach(const Database *db, std::string &why) {
 }
 
 const CustomMeasure *ServerSession::findCustomMeasure(const std::string &name) const {
-    for (const CustomMeasure &c : model_.customMeasures)
-        if (sameName(c.name, name))
-            return &c;
-    return nullptr;
+    return findNamed(model_.customMeasures, model_.customMeasureIndex, name);
 }
 
 const SavedSelection *ServerSession::findSavedSelection(const std::string &name) const {
-    for (const SavedSelection &s : model_.savedSelections)
-        if (sameName(s.name, name))
-            return &s;
-    return nullptr;
+    return findNamed(model_.savedSelections, model_.savedSelectionIndex, name);
 }
 
 ObjectRef ServerSession::findObject(const std::string &name) const {
@@ -137,36 +133,29 @@ ObjectRef ServerSession::findObject(const std::string &name) const {
         return ref;
     }
     for (const AttachedDatabase &a : attached_) {
-        ref.database = a.database;
-        for (const Measure &m : a.database->measures)
-            if (sameName(m.name, name)) {
-                ref.measure = &m;
-                return ref;
-            }
-        for (const Dimension &d : a.database->dimensions)
-            if (sameName(d.name, name)) {
-                ref.dimension = &d;
-                return ref;
-            }
+        const Database &db = *a.database;
+        ref.database = &db;
+        if ((ref.measure = findNamed(db.measures, db.measureIndex, name)) != nullptr ||
+            (ref.dimension = findNamed(db.dimensions, db.dimensionIndex, name)) != nullptr)
+            return ref;
     }
     return ObjectRef();
 }
 
 std::vector<std::string> ServerSession::objectNames() const {
     std::vector<std::string> out;
-    auto add = [&out](const std::string &n) {
-        for (const std::string &o : out)
-            if (sameName(o, n))
-                return;
-        out.push_back(n);
+    std::unordered_set<std::string> seen;
+    auto add = [&out, &seen](const std::string &name, const std::string &key) {
+        if (seen.insert(key).second)
+            out.push_back(name);
     };
     for (const CustomMeasure &c : model_.customMeasures)
-        add(c.name);
+        add(c.name, c.key);
     for (const AttachedDatabase &a : attached_) {
         for (const Dimension &d : a.database->dimensions)
-            add(d.name);
+            add(d.name, d.key);
         for (const Measure &m : a.database->measures)
-            add(m.name);
+            add(m.name, m.key);
     }
     return out;
 }
@@ -208,13 +197,9 @@ std::vector<const Dimension *> ServerSession::dimensionsOf(const ObjectRef &m) c
         // The measure's own database first, then every database of the model.
         const Dimension *found = nullptr;
         if (m.database != nullptr)
-            for (const Dimension &d : m.database->dimensions)
-                if (found == nullptr && sameName(d.name, name))
-                    found = &d;
-        for (const Database &db : model_.databases)
-            for (const Dimension &d : db.dimensions)
-                if (found == nullptr && sameName(d.name, name))
-                    found = &d;
+            found = findNamed(m.database->dimensions, m.database->dimensionIndex, name);
+        for (size_t i = 0; found == nullptr && i < model_.databases.size(); ++i)
+            found = findNamed(model_.databases[i].dimensions, model_.databases[i].dimensionIndex, name);
         if (found != nullptr)
             out.push_back(found);
     }
@@ -229,8 +214,9 @@ Query *ServerSession::findQuery(const std::string &name) {
 }
 
 const Database *ServerSession::modelDatabase(const std::string &name) const {
+    std::string key = upperCase(name);
     for (const Database &db : model_.databases)
-        if (sameName(db.name, name))
+        if (db.key == key)
             return &db;
     return nullptr;
 }

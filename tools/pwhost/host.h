@@ -72,6 +72,7 @@ bool hostConnectionBlocks(const Host &host, const std::vector<std::pair<char *, 
 char *credentialField(Credentials &credentials, const std::string &option);
 int commandEdit(Host &host, const std::vector<std::string> &args);
 int commandCheck(Host &host, const std::vector<std::string> &args);
+int commandGenerate(Host &host, const std::vector<std::string> &args);
 
 class QueryDefinition;
 

@@ -53,6 +53,11 @@ const CommandEntry kCommands[] = {
      "reopen each stored definition on --server's model, finishing the wizard without a change: "
      "unchanged, or what the server refused (exit 1 when any file does not reopen unchanged)",
      commandCheck},
+    {"generate", "generate [--databases N] [--measures N] [--dimensions N] [--script-lines N] "
+                 "[--selection-lines N] [--scale K]",
+     "write the server model of a large generated report query, whose wizard plan builds it (defaults "
+     "10, 55, 100, 10, 10: 1,927 records; --scale multiplies the script and selection lines)",
+     commandGenerate, true},
 };
 
 Host *currentHost = nullptr;
