@@ -10,25 +10,6 @@ const char kBackslash = '\\';
 const char kCarriageReturn = '\r';
 const char kLineFeed = '\n';
 
-// First occurrence of needle in haystack, or null. An empty needle is found
-// at the start.
-const char *findBytes(const char *haystack, size_t haystackLength, const char *needle,
-                      size_t needleLength) {
-    if (needleLength == 0)
-        return haystack;
-    if (needleLength > haystackLength)
-        return nullptr;
-    const char *last = haystack + (haystackLength - needleLength);
-    for (const char *p = haystack; p <= last; ++p) {
-        p = static_cast<const char *>(memchr(p, needle[0], static_cast<size_t>(last - p) + 1));
-        if (p == nullptr)
-            return nullptr;
-        if (memcmp(p + 1, needle + 1, needleLength - 1) == 0)
-            return p;
-    }
-    return nullptr;
-}
-
 // Where the byte `c` or the end stands in [from, end).
 const char *findByte(const char *from, const char *end, char c) {
     const char *p = static_cast<const char *>(memchr(from, c, static_cast<size_t>(end - from)));
@@ -37,6 +18,15 @@ const char *findByte(const char *from, const char *end, char c) {
 
 bool isNumberSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+// How many "=" bytes stand in bytes[0, count).
+size_t countEquals(const char *bytes, size_t count) {
+    size_t found = 0;
+    const char *end = bytes + count;
+    for (const char *p = bytes; (p = static_cast<const char *>(memchr(p, '=', static_cast<size_t>(end - p)))) != nullptr; ++p)
+        ++found;
+    return found;
 }
 
 int32_t readNumber(const char *text, size_t length) {
@@ -109,10 +99,12 @@ bool QueryDefinition::parseStored(const char *stored) {
 }
 
 bool QueryDefinition::parseStored(const char *stored, size_t length) {
-    // The working text is never longer than the stored one.
-    if (!working_.reserve(length))
+    // The working text is never longer than the stored one and holds the
+    // same "=" bytes.
+    if (!working_.reserve(length) || !index_.reserveFor(length, countEquals(stored, length)))
         return false;
     working_.clear();
+    index_.clear();
     const char *p = stored;
     const char *end = stored + length;
     while (p < end) {
@@ -132,6 +124,7 @@ bool QueryDefinition::parseStored(const char *stored, size_t length) {
             p = backslash + 1;
         }
     }
+    index_.update(working_.text(), working_.length());
     return true;
 }
 
@@ -139,12 +132,15 @@ bool QueryDefinition::appendRecord(const char *name, const char *value, size_t v
     size_t nameLength = strlen(name);
     // Each part is below 2^31, so the sum cannot wrap even with 32-bit sizes.
     if (nameLength > GrowableText::kMaxLength || valueLength > GrowableText::kMaxLength ||
-        !working_.reserveMore(nameLength + valueLength + 2))
+        !working_.reserveMore(nameLength + valueLength + 2) ||
+        !index_.reserveFor(nameLength + valueLength + 2,
+                           countEquals(name, nameLength) + countEquals(value, valueLength) + 1))
         return false;
     working_.append(name, nameLength);
     working_.appendByte('=');
     working_.append(value, valueLength);
     working_.appendByte(kCarriageReturn);
+    index_.update(working_.text(), working_.length());
     return true;
 }
 
@@ -179,23 +175,15 @@ bool QueryDefinition::addNumberF(int32_t number, const char *format, ...) {
 bool QueryDefinition::locate(const char *name, size_t nameLength, Record *record) const {
     const char *text = working_.text();
     const char *end = text + working_.length();
-    const char *p = text;
-    for (;;) {
-        const char *hit = findBytes(p, static_cast<size_t>(end - p), name, nameLength);
-        if (hit == nullptr)
-            return false;
-        const char *equals = hit + nameLength;
-        if (equals < end && *equals == '=') {
-            record->name = hit;
-            record->nameLength = nameLength;
-            record->value = equals + 1;
-            record->valueLength = static_cast<size_t>(findByte(equals + 1, end, kCarriageReturn) - (equals + 1));
-            return true;
-        }
-        if (hit == end)
-            return false;
-        p = hit + 1;
-    }
+    long at = index_.find(text, working_.length(), name, nameLength);
+    if (at < 0)
+        return false;
+    const char *value = text + at + nameLength + 1;
+    record->name = text + at;
+    record->nameLength = nameLength;
+    record->value = value;
+    record->valueLength = static_cast<size_t>(findByte(value, end, kCarriageReturn) - value);
+    return true;
 }
 
 int QueryDefinition::findText(const char *name, GrowableText *value) const {
