@@ -99,32 +99,34 @@ bool QueryDefinition::parseStored(const char *stored) {
 }
 
 bool QueryDefinition::parseStored(const char *stored, size_t length) {
-    // The working text is never longer than the stored one and holds the
-    // same "=" bytes.
-    if (!working_.reserve(length) || !index_.reserveFor(length, countEquals(stored, length)))
+    // Parsed beside the old working text, which stays until the new one and
+    // its index are complete. The working text is never longer than the
+    // stored one.
+    GrowableText parsed;
+    if (!parsed.reserve(length))
         return false;
-    working_.clear();
-    index_.clear();
     const char *p = stored;
     const char *end = stored + length;
     while (p < end) {
         const char *backslash = findByte(p, end, kBackslash);
-        working_.append(p, static_cast<size_t>(backslash - p));
+        parsed.append(p, static_cast<size_t>(backslash - p));
         if (backslash == end)
             break;
         if (backslash + 1 == end) {
-            working_.clear();  // a lone final backslash: the text is unreadable
+            parsed.clear();  // a lone final backslash: the text is unreadable
             break;
         }
         if (backslash[1] == kBackslash) {
-            working_.appendByte(kBackslash);
+            parsed.appendByte(kBackslash);
             p = backslash + 2;
         } else {
-            working_.appendByte(kCarriageReturn);
+            parsed.appendByte(kCarriageReturn);
             p = backslash + 1;
         }
     }
-    index_.update(working_.text(), working_.length());
+    if (!index_.build(parsed.text(), parsed.length()))
+        return false;
+    working_.swap(parsed);
     return true;
 }
 

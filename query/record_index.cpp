@@ -8,14 +8,6 @@ namespace {
 
 const char kCarriageReturn = '\r';
 
-// One table slot. The key is split in two halves so that a slot takes 12
-// bytes; position is the "=" position + 1, 0 for an empty slot.
-struct SlotData {
-    uint32_t keyLow;
-    uint32_t keyHigh;
-    uint32_t position;
-};
-
 const uint64_t kMultiplier = 0x9E3779B97F4A7C15ull;
 
 // The key of a suffix from its polynomial hash and its length.
@@ -41,9 +33,46 @@ uint64_t keyOf(const char *bytes, size_t length) {
     return finishKey(hash, length);
 }
 
+// Slots enough for `entries` at three quarters full, at least 64.
+size_t slotsFor(size_t entries) {
+    size_t count = 64;
+    while (count / 4 * 3 < entries)
+        count *= 2;
+    return count;
+}
+
+// Calls segment(start, equals) for each "=" in text[from, length), start
+// being where its segment began: after the previous "=" or CR, or at
+// runStart for the first one. Returns where the segment still open at the
+// end began.
+template <class Segment>
+size_t forEachSegment(const char *text, size_t from, size_t length, size_t runStart, Segment segment) {
+    const char *end = text + length;
+    const char *p = text + from;
+    while (p < end) {
+        const char *equals = static_cast<const char *>(memchr(p, '=', static_cast<size_t>(end - p)));
+        const char *stop = equals == nullptr ? end : equals;
+        const char *cr = static_cast<const char *>(memrchr(p, kCarriageReturn, static_cast<size_t>(stop - p)));
+        if (cr != nullptr)
+            runStart = static_cast<size_t>(cr + 1 - text);
+        if (equals == nullptr)
+            break;
+        segment(runStart, static_cast<size_t>(equals - text));
+        runStart = static_cast<size_t>(equals + 1 - text);
+        p = equals + 1;
+    }
+    return runStart;
+}
+
 }  // namespace
 
-struct RecordIndex::Slot : SlotData {};
+// One table slot: the key split in two halves, so that a slot takes 12
+// bytes, and the "=" position + 1 (0: an empty slot).
+struct RecordIndex::Slot {
+    uint32_t keyLow;
+    uint32_t keyHigh;
+    uint32_t position;
+};
 
 long findRecordPlain(const char *text, size_t length, const char *name, size_t nameLength,
                      size_t from) {
@@ -70,7 +99,7 @@ long findRecordPlain(const char *text, size_t length, const char *name, size_t n
 
 RecordIndex::RecordIndex()
     : slots_(nullptr), slotCount_(0), used_(0), scanned_(0), runStart_(0), firstEquals_(-1),
-      complete_(true) {}
+      complete_(true), growing_(false) {}
 
 RecordIndex::~RecordIndex() { memFree(slots_); }
 
@@ -95,7 +124,15 @@ size_t RecordIndex::probe(uint64_t key) const {
     }
 }
 
-bool RecordIndex::grow(size_t slotCount) {
+// Room for `entries` entries in all: a larger table with the old entries
+// moved in, or the table as it is when it has the room.
+bool RecordIndex::grow(size_t entries) {
+    const size_t limit = static_cast<size_t>(-1) / 2 / sizeof(Slot);
+    if (entries > limit / 4 * 3)
+        return false;
+    size_t slotCount = slotsFor(entries);
+    if (slotCount <= slotCount_)
+        return true;
     Slot *slots = static_cast<Slot *>(memAllocZero(slotCount * sizeof(Slot)));
     if (slots == nullptr)
         return false;
@@ -111,28 +148,63 @@ bool RecordIndex::grow(size_t slotCount) {
     return true;
 }
 
+void RecordIndex::swap(RecordIndex &other) {
+    RecordIndex &a = *this;
+    RecordIndex &b = other;
+    Slot *slots = a.slots_;
+    a.slots_ = b.slots_;
+    b.slots_ = slots;
+    size_t counts[] = {a.slotCount_, a.used_, a.scanned_, a.runStart_};
+    a.slotCount_ = b.slotCount_;
+    a.used_ = b.used_;
+    a.scanned_ = b.scanned_;
+    a.runStart_ = b.runStart_;
+    b.slotCount_ = counts[0];
+    b.used_ = counts[1];
+    b.scanned_ = counts[2];
+    b.runStart_ = counts[3];
+    long firstEquals = a.firstEquals_;
+    a.firstEquals_ = b.firstEquals_;
+    b.firstEquals_ = firstEquals;
+    bool flags[] = {a.complete_, a.growing_};
+    a.complete_ = b.complete_;
+    a.growing_ = b.growing_;
+    b.complete_ = flags[0];
+    b.growing_ = flags[1];
+}
+
+bool RecordIndex::build(const char *text, size_t length) {
+    // A fresh index that grows as it fills: the distinct suffixes of a text
+    // are far fewer than all of them, which bound what update() may need.
+    RecordIndex fresh;
+    fresh.growing_ = true;
+    if (!fresh.grow(length / 16))
+        return false;
+    fresh.update(text, length);
+    if (!fresh.complete_)
+        return false;
+    fresh.growing_ = false;
+    swap(fresh);
+    return true;
+}
+
 bool RecordIndex::reserveFor(size_t byteCount, size_t equalsCount) {
     // Each "=" ends one segment, which brings at most kIndexedLength
     // entries; all of them together no more than their bytes, the open
     // segment's included.
-    const size_t limit = static_cast<size_t>(-1) / 4 / sizeof(Slot);
+    const size_t limit = static_cast<size_t>(-1) / 2 / sizeof(Slot);
     size_t open = scanned_ - runStart_;
     size_t bytes = byteCount > limit - open ? limit : byteCount + open;
     size_t bySegments = equalsCount > limit / kIndexedLength ? limit : equalsCount * kIndexedLength;
     size_t needed = used_ + (bytes < bySegments ? bytes : bySegments);
-    if (needed > limit)
-        return false;
-    if (needed * 2 <= slotCount_)
+    if (needed <= slotCount_ / 4 * 3)
         return true;
-    size_t count = slotCount_ == 0 ? 64 : slotCount_;
-    while (count < needed * 2)
-        count *= 2;
-    return grow(count);
+    // Twice what is needed, so that a text grown record by record moves to
+    // a larger table only a logarithmic number of times.
+    return grow(needed < limit / 2 ? needed * 2 : needed);
 }
 
 void RecordIndex::indexSegment(const char *text, size_t start, size_t equals) {
-    if (!complete_)
-        return;
     size_t longest = equals - start < kIndexedLength ? equals - start : kIndexedLength;
     uint64_t keys[kIndexedLength + 1];
     uint64_t hash = 0;
@@ -145,16 +217,12 @@ void RecordIndex::indexSegment(const char *text, size_t start, size_t equals) {
     // From the longest suffix down: once one stood before an earlier "=",
     // all shorter ones did too and are in the table already.
     for (size_t length = longest; length >= 1; --length) {
-        if (slotCount_ == 0) {
-            complete_ = false;  // no room was reserved: search plainly from now on
+        if (used_ + 1 > slotCount_ / 4 * 3 && !(growing_ && grow(used_ * 2 + 1))) {
+            complete_ = false;  // no room: search plainly from now on
             return;
         }
         Slot &slot = slots_[probe(keys[length])];
         if (slot.position == 0) {
-            if ((used_ + 1) * 2 > slotCount_) {
-                complete_ = false;
-                return;
-            }
             slot.keyLow = static_cast<uint32_t>(keys[length]);
             slot.keyHigh = static_cast<uint32_t>(keys[length] >> 32);
             slot.position = static_cast<uint32_t>(equals + 1);
@@ -170,16 +238,13 @@ void RecordIndex::indexSegment(const char *text, size_t start, size_t equals) {
 }
 
 void RecordIndex::update(const char *text, size_t length) {
-    for (size_t i = complete_ ? scanned_ : length; i < length; ++i) {
-        char c = text[i];
-        if (c == '=') {
+    if (complete_) {
+        runStart_ = forEachSegment(text, scanned_, length, runStart_, [&](size_t start, size_t equals) {
             if (firstEquals_ < 0)
-                firstEquals_ = static_cast<long>(i);
-            indexSegment(text, runStart_, i);
-            runStart_ = i + 1;
-        } else if (c == kCarriageReturn) {
-            runStart_ = i + 1;
-        }
+                firstEquals_ = static_cast<long>(equals);
+            if (complete_)
+                indexSegment(text, start, equals);
+        });
     }
     scanned_ = length;
 }

@@ -27,13 +27,14 @@
 //     stands before, unless the slot holds another suffix with the same key
 //     (then a lookup of it finds that slot, whose bytes do not match, and
 //     searches plainly);
-//   - the table is null or a power-of-two number of slots, at most half of
-//     them used.
+//   - the table is null or a power-of-two number of slots, at most three
+//     quarters of them used.
 //
-// Memory: reserveFor() is the only call that allocates; after it succeeded
-// for the bytes about to be appended, update() never fails. Should update()
-// meet a table without room (a caller that did not reserve), the index gives
-// up and every lookup searches plainly: slower, never wrong.
+// Memory: build() and reserveFor() are the only calls that allocate; after
+// reserveFor() succeeded for the bytes about to be appended, update() never
+// fails. Should update() meet a table without room (a caller that did not
+// reserve), the index gives up and every lookup searches plainly: slower,
+// never wrong.
 #ifndef CBQ_QUERY_RECORD_INDEX_H
 #define CBQ_QUERY_RECORD_INDEX_H
 
@@ -57,6 +58,10 @@ public:
     RecordIndex(const RecordIndex &) = delete;
     RecordIndex &operator=(const RecordIndex &) = delete;
 
+    // Replaces the index by one of the whole text. False when memory ran
+    // out; the index is then as it was.
+    bool build(const char *text, size_t length);
+
     // Makes room so that update() can index `byteCount` more bytes holding
     // `equalsCount` "=" bytes. False when memory ran out; nothing changed.
     bool reserveFor(size_t byteCount, size_t equalsCount);
@@ -75,7 +80,8 @@ public:
 private:
     struct Slot;
 
-    bool grow(size_t slotCount);
+    bool grow(size_t entries);
+    void swap(RecordIndex &other);
     void indexSegment(const char *text, size_t start, size_t equals);
     // The slot of key, or the empty slot where it would go.
     size_t probe(uint64_t key) const;
@@ -87,6 +93,7 @@ private:
     size_t runStart_;
     long firstEquals_;    // position of the text's first "=", -1 while none
     bool complete_;       // false: the table lacks entries; lookups search plainly
+    bool growing_;        // while build() fills a fresh table: grow when full
 };
 
 #endif  // CBQ_QUERY_RECORD_INDEX_H
