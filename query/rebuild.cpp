@@ -13,6 +13,7 @@
 #include "query/query_session.h"
 #include "text/growable_text.h"
 #include "text/nls_string.h"
+#include "text/nls_text.h"
 #include "text/text_utils.h"
 
 namespace {
@@ -329,20 +330,31 @@ ResultCode setScripts(const QueryDefinition &definition, const StoredNumbers &nu
 
 ResultCode readScript(const QueryDefinition &definition, int32_t edge, int32_t position,
                       ScriptKind which, NlsString *out) {
+    static const char kLineEnd[4] = "\n";  // zero-padded for any terminator
+    static const char kTerminator[4] = {0, 0, 0, 0};
     const char *part = which == kSortScript ? "Sort" : "";
     out->clear();
+    // Assembled in a text that grows ahead and copied into out once: an
+    // NlsString grows to the exact size at every append, so a script built
+    // line by line in one would cost the square of its length.
+    GrowableText script;
     GrowableText line;
     for (int32_t d = 0;; ++d) {
         int found = d == 0 ? definition.findTextF(&line, "E%dDim%d%sScript", edge, position, part)
                            : definition.findTextF(&line, "E%dDim%d%sScript%d", edge, position, part, d);
         if (found == QueryDefinition::kMissing)
-            return kOk;
+            break;
         if (found == QueryDefinition::kNoMemory ||
-            (!line.empty() && ((d != 0 && !out->append("\n")) || !out->append(line.text())))) {
-            out->clear();
+            (!line.empty() && ((d != 0 && !script.append(kLineEnd, textLength(kLineEnd))) ||
+                               !script.append(line.text(), textLength(line.text())))))
             return kOutOfMemory;
-        }
     }
+    if (!script.empty() &&
+        (!script.append(kTerminator, terminatorSize()) || out->assign(script.text()) == 0)) {
+        out->clear();
+        return kOutOfMemory;
+    }
+    return kOk;
 }
 
 ResultCode rebuildQuery(QuerySession *session, const char *definitionText) {
