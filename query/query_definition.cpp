@@ -64,8 +64,55 @@ size_t formatNumber(int32_t number, char (&digits)[12]) {
     return length;
 }
 
+// Whether format holds no conversions but %d, %s and %%, which
+// formatSimpleName writes itself.
+bool isSimpleFormat(const char *format) {
+    for (const char *p = format; (p = strchr(p, '%')) != nullptr; p += 2) {
+        if (p[1] != 'd' && p[1] != 's' && p[1] != '%')
+            return false;
+    }
+    return true;
+}
+
+// vsnprintf of a simple format into a kNameSize-byte buffer, without the
+// general formatter's cost: record names are built at every lookup.
+// Returns the length the whole name has, as vsnprintf does.
+size_t formatSimpleName(char *name, const char *format, va_list arguments) {
+    size_t length = 0;
+    auto put = [&](const char *bytes, size_t count) {
+        if (length < QueryDefinition::kNameSize - 1) {
+            size_t room = QueryDefinition::kNameSize - 1 - length;
+            memcpy(name + length, bytes, count < room ? count : room);
+        }
+        length += count;
+    };
+    for (const char *p = format; *p != 0; ++p) {
+        if (*p != '%') {
+            const char *next = strchr(p, '%');
+            size_t count = next == nullptr ? strlen(p) : static_cast<size_t>(next - p);
+            put(p, count);
+            p += count - 1;
+            continue;
+        }
+        ++p;
+        if (*p == 'd') {
+            char digits[12];
+            put(digits, formatNumber(va_arg(arguments, int), digits));
+        } else if (*p == 's') {
+            const char *text = va_arg(arguments, const char *);
+            put(text, strlen(text));
+        } else {
+            put(p, 1);
+        }
+    }
+    name[length < QueryDefinition::kNameSize ? length : QueryDefinition::kNameSize - 1] = 0;
+    return length;
+}
+
 bool formatRecordNameV(char *name, const char *format, va_list arguments) {
-    int written = vsnprintf(name, QueryDefinition::kNameSize, format, arguments);
+    int written = isSimpleFormat(format)
+                      ? static_cast<int>(formatSimpleName(name, format, arguments))
+                      : vsnprintf(name, QueryDefinition::kNameSize, format, arguments);
     if (written < 0 || static_cast<size_t>(written) >= QueryDefinition::kNameSize) {
         name[0] = 0;
         return false;

@@ -87,17 +87,30 @@ struct StoredNumbers {
             const char *prefix;
             const char *suffix;
             RecordNumbers *numbers;
+            size_t prefixLength = 0;
+            size_t suffixLength = 0;
         };
-        const Kind kinds[] = {
-            {"DB", "", &databases},          {"Measure", "", &measures},
-            {"M", "DB", &measures},          {"E0Dim", "Name", &placed[0]},
-            {"E1Dim", "Name", &placed[1]},   {"E2Dim", "Name", &placed[2]},
-            {"E0Dim", "Name", &scripted[0]}, {"E0Dim", "Script", &scripted[0]},
-            {"E0Dim", "SortScript", &scripted[0]}, {"E1Dim", "Name", &scripted[1]},
-            {"E1Dim", "Script", &scripted[1]}, {"E1Dim", "SortScript", &scripted[1]},
-            {"E2Dim", "Name", &scripted[2]}, {"E2Dim", "Script", &scripted[2]},
+        Kind kinds[] = {
+            {"DB", "", &databases},
+            {"Measure", "", &measures},
+            {"M", "DB", &measures},
+            {"E0Dim", "Name", &placed[0]},
+            {"E1Dim", "Name", &placed[1]},
+            {"E2Dim", "Name", &placed[2]},
+            {"E0Dim", "Name", &scripted[0]},
+            {"E0Dim", "Script", &scripted[0]},
+            {"E0Dim", "SortScript", &scripted[0]},
+            {"E1Dim", "Name", &scripted[1]},
+            {"E1Dim", "Script", &scripted[1]},
+            {"E1Dim", "SortScript", &scripted[1]},
+            {"E2Dim", "Name", &scripted[2]},
+            {"E2Dim", "Script", &scripted[2]},
             {"E2Dim", "SortScript", &scripted[2]},
         };
+        for (Kind &kind : kinds) {
+            kind.prefixLength = strlen(kind.prefix);
+            kind.suffixLength = strlen(kind.suffix);
+        }
         const char *start = text.text();
         const char *end = start + text.length();
         for (const char *equals = start;
@@ -105,7 +118,7 @@ struct StoredNumbers {
              ++equals) {
             for (const Kind &kind : kinds) {
                 int32_t n;
-                if (numberBefore(start, equals, kind.prefix, kind.suffix, &n) && !kind.numbers->add(n))
+                if (numberBefore(start, equals, kind, &n) && !kind.numbers->add(n))
                     return false;
             }
         }
@@ -116,10 +129,12 @@ struct StoredNumbers {
 
     // Whether the bytes before `equals` end in prefix, a number and suffix;
     // the number into *n.
-    static bool numberBefore(const char *start, const char *equals, const char *prefix,
-                             const char *suffix, int32_t *n) {
-        const size_t suffixLength = strlen(suffix);
-        const size_t prefixLength = strlen(prefix);
+    template <class Kind>
+    static bool numberBefore(const char *start, const char *equals, const Kind &kind, int32_t *n) {
+        const char *prefix = kind.prefix;
+        const char *suffix = kind.suffix;
+        const size_t prefixLength = kind.prefixLength;
+        const size_t suffixLength = kind.suffixLength;
         if (static_cast<size_t>(equals - start) < suffixLength + 1 + prefixLength)
             return false;
         const char *digitsEnd = equals - suffixLength;
