@@ -10,25 +10,6 @@ const char kBackslash = '\\';
 const char kCarriageReturn = '\r';
 const char kLineFeed = '\n';
 
-// First occurrence of needle in haystack, or null. An empty needle is found
-// at the start.
-const char *findBytes(const char *haystack, size_t haystackLength, const char *needle,
-                      size_t needleLength) {
-    if (needleLength == 0)
-        return haystack;
-    if (needleLength > haystackLength)
-        return nullptr;
-    const char *last = haystack + (haystackLength - needleLength);
-    for (const char *p = haystack; p <= last; ++p) {
-        p = static_cast<const char *>(memchr(p, needle[0], static_cast<size_t>(last - p) + 1));
-        if (p == nullptr)
-            return nullptr;
-        if (memcmp(p + 1, needle + 1, needleLength - 1) == 0)
-            return p;
-    }
-    return nullptr;
-}
-
 // Where the byte `c` or the end stands in [from, end).
 const char *findByte(const char *from, const char *end, char c) {
     const char *p = static_cast<const char *>(memchr(from, c, static_cast<size_t>(end - from)));
@@ -37,6 +18,15 @@ const char *findByte(const char *from, const char *end, char c) {
 
 bool isNumberSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+// How many "=" bytes stand in bytes[0, count).
+size_t countEquals(const char *bytes, size_t count) {
+    size_t found = 0;
+    const char *end = bytes + count;
+    for (const char *p = bytes; (p = static_cast<const char *>(memchr(p, '=', static_cast<size_t>(end - p)))) != nullptr; ++p)
+        ++found;
+    return found;
 }
 
 int32_t readNumber(const char *text, size_t length) {
@@ -74,8 +64,55 @@ size_t formatNumber(int32_t number, char (&digits)[12]) {
     return length;
 }
 
+// Whether format holds no conversions but %d, %s and %%, which
+// formatSimpleName writes itself.
+bool isSimpleFormat(const char *format) {
+    for (const char *p = format; (p = strchr(p, '%')) != nullptr; p += 2) {
+        if (p[1] != 'd' && p[1] != 's' && p[1] != '%')
+            return false;
+    }
+    return true;
+}
+
+// vsnprintf of a simple format into a kNameSize-byte buffer, without the
+// general formatter's cost: record names are built at every lookup.
+// Returns the length the whole name has, as vsnprintf does.
+size_t formatSimpleName(char *name, const char *format, va_list arguments) {
+    size_t length = 0;
+    auto put = [&](const char *bytes, size_t count) {
+        if (length < QueryDefinition::kNameSize - 1) {
+            size_t room = QueryDefinition::kNameSize - 1 - length;
+            memcpy(name + length, bytes, count < room ? count : room);
+        }
+        length += count;
+    };
+    for (const char *p = format; *p != 0; ++p) {
+        if (*p != '%') {
+            const char *next = strchr(p, '%');
+            size_t count = next == nullptr ? strlen(p) : static_cast<size_t>(next - p);
+            put(p, count);
+            p += count - 1;
+            continue;
+        }
+        ++p;
+        if (*p == 'd') {
+            char digits[12];
+            put(digits, formatNumber(va_arg(arguments, int), digits));
+        } else if (*p == 's') {
+            const char *text = va_arg(arguments, const char *);
+            put(text, strlen(text));
+        } else {
+            put(p, 1);
+        }
+    }
+    name[length < QueryDefinition::kNameSize ? length : QueryDefinition::kNameSize - 1] = 0;
+    return length;
+}
+
 bool formatRecordNameV(char *name, const char *format, va_list arguments) {
-    int written = vsnprintf(name, QueryDefinition::kNameSize, format, arguments);
+    int written = isSimpleFormat(format)
+                      ? static_cast<int>(formatSimpleName(name, format, arguments))
+                      : vsnprintf(name, QueryDefinition::kNameSize, format, arguments);
     if (written < 0 || static_cast<size_t>(written) >= QueryDefinition::kNameSize) {
         name[0] = 0;
         return false;
@@ -109,29 +146,34 @@ bool QueryDefinition::parseStored(const char *stored) {
 }
 
 bool QueryDefinition::parseStored(const char *stored, size_t length) {
-    // The working text is never longer than the stored one.
-    if (!working_.reserve(length))
+    // Parsed beside the old working text, which stays until the new one and
+    // its index are complete. The working text is never longer than the
+    // stored one.
+    GrowableText parsed;
+    if (!parsed.reserve(length))
         return false;
-    working_.clear();
     const char *p = stored;
     const char *end = stored + length;
     while (p < end) {
         const char *backslash = findByte(p, end, kBackslash);
-        working_.append(p, static_cast<size_t>(backslash - p));
+        parsed.append(p, static_cast<size_t>(backslash - p));
         if (backslash == end)
             break;
         if (backslash + 1 == end) {
-            working_.clear();  // a lone final backslash: the text is unreadable
+            parsed.clear();  // a lone final backslash: the text is unreadable
             break;
         }
         if (backslash[1] == kBackslash) {
-            working_.appendByte(kBackslash);
+            parsed.appendByte(kBackslash);
             p = backslash + 2;
         } else {
-            working_.appendByte(kCarriageReturn);
+            parsed.appendByte(kCarriageReturn);
             p = backslash + 1;
         }
     }
+    if (!index_.build(parsed.text(), parsed.length()))
+        return false;
+    working_.swap(parsed);
     return true;
 }
 
@@ -139,12 +181,15 @@ bool QueryDefinition::appendRecord(const char *name, const char *value, size_t v
     size_t nameLength = strlen(name);
     // Each part is below 2^31, so the sum cannot wrap even with 32-bit sizes.
     if (nameLength > GrowableText::kMaxLength || valueLength > GrowableText::kMaxLength ||
-        !working_.reserveMore(nameLength + valueLength + 2))
+        !working_.reserveMore(nameLength + valueLength + 2) ||
+        !index_.reserveFor(nameLength + valueLength + 2,
+                           countEquals(name, nameLength) + countEquals(value, valueLength) + 1))
         return false;
     working_.append(name, nameLength);
     working_.appendByte('=');
     working_.append(value, valueLength);
     working_.appendByte(kCarriageReturn);
+    index_.update(working_.text(), working_.length());
     return true;
 }
 
@@ -179,23 +224,15 @@ bool QueryDefinition::addNumberF(int32_t number, const char *format, ...) {
 bool QueryDefinition::locate(const char *name, size_t nameLength, Record *record) const {
     const char *text = working_.text();
     const char *end = text + working_.length();
-    const char *p = text;
-    for (;;) {
-        const char *hit = findBytes(p, static_cast<size_t>(end - p), name, nameLength);
-        if (hit == nullptr)
-            return false;
-        const char *equals = hit + nameLength;
-        if (equals < end && *equals == '=') {
-            record->name = hit;
-            record->nameLength = nameLength;
-            record->value = equals + 1;
-            record->valueLength = static_cast<size_t>(findByte(equals + 1, end, kCarriageReturn) - (equals + 1));
-            return true;
-        }
-        if (hit == end)
-            return false;
-        p = hit + 1;
-    }
+    long at = index_.find(text, working_.length(), name, nameLength);
+    if (at < 0)
+        return false;
+    const char *value = text + at + nameLength + 1;
+    record->name = text + at;
+    record->nameLength = nameLength;
+    record->value = value;
+    record->valueLength = static_cast<size_t>(findByte(value, end, kCarriageReturn) - value);
+    return true;
 }
 
 int QueryDefinition::findText(const char *name, GrowableText *value) const {

@@ -20,17 +20,23 @@
 // Lookup: name + "=" is searched as a plain, case-sensitive byte substring of
 // the working text from its start; the first occurrence wins, even when it
 // stands inside an earlier record's value. The value runs to the next CR or
-// the end of the text. Stored reports rely on these rules, so they stay.
+// the end of the text. Stored reports rely on these rules, so they stay. A
+// RecordIndex of the working text, kept up to date as the text is parsed
+// and appended to, gives that answer without searching the text each time,
+// so a lookup costs about the same whatever the definition's size.
 //
-// Memory: both texts are GrowableText. Operations that append report failure
+// Memory: both texts are GrowableText. Operations that change the working
+// text make room for its index first. Operations that append report failure
 // (false, or kNoMemory from the lookups that fill a GrowableText) and leave
 // what they would have changed as it was; callers turn that into 3003.
+// Lookups never allocate.
 #ifndef CBQ_QUERY_QUERY_DEFINITION_H
 #define CBQ_QUERY_QUERY_DEFINITION_H
 
 #include <stddef.h>
 #include <stdint.h>
 
+#include "query/record_index.h"
 #include "text/growable_text.h"
 
 #if defined(__GNUC__)
@@ -166,6 +172,7 @@ private:
     int32_t readPosition_;
     GrowableText working_;
     GrowableText encoded_;
+    RecordIndex index_;  // of working_
 };
 
 // Builds a record name from a printf format into a kNameSize-byte buffer.

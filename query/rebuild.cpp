@@ -4,6 +4,8 @@
 #include <stdio.h>
 #include <string.h>
 
+#include <algorithm>
+
 #include "connection/server_connection.h"
 #include "host/memory.h"
 #include "host/qvdata.h"
@@ -11,6 +13,7 @@
 #include "query/query_session.h"
 #include "text/growable_text.h"
 #include "text/nls_string.h"
+#include "text/nls_text.h"
 #include "text/text_utils.h"
 
 namespace {
@@ -26,32 +29,167 @@ bool sameBytes(const GrowableText &text, const char *other) {
     return text.length() == length && (length == 0 || memcmp(text.text(), other, length) == 0);
 }
 
-// The largest n for which "<prefix><n>=" (n in decimal without leading
-// zeros) stands anywhere in the text, -1 when none does. A lookup of
-// "<prefix><m>" for a larger m cannot succeed.
-int32_t largestIndexed(const GrowableText &text, const char *prefix) {
-    const size_t prefixLength = strlen(prefix);
-    const char *p = text.text();
-    const char *end = p + text.length();
-    int32_t largest = -1;
-    while (static_cast<size_t>(end - p) > prefixLength) {
-        const char *hit = static_cast<const char *>(memchr(p, prefix[0], static_cast<size_t>(end - p)));
-        if (hit == nullptr || static_cast<size_t>(end - hit) <= prefixLength)
-            break;
-        p = hit + 1;
-        if (memcmp(hit, prefix, prefixLength) != 0)
-            continue;
-        const char *digits = hit + prefixLength;
-        const char *q = digits;
-        long long value = 0;
-        while (q < end && *q >= '0' && *q <= '9' && value <= INT32_MAX)
-            value = value * 10 + (*q++ - '0');
-        bool canonical = q > digits && (*digits != '0' || q == digits + 1);
-        if (canonical && value <= INT32_MAX && q < end && *q == '=' && value > largest)
-            largest = static_cast<int32_t>(value);
+// A sorted set of record numbers.
+class RecordNumbers {
+public:
+    RecordNumbers() : numbers_(nullptr), count_(0), capacity_(0) {}
+    ~RecordNumbers() { memFree(numbers_); }
+    RecordNumbers(const RecordNumbers &) = delete;
+    RecordNumbers &operator=(const RecordNumbers &) = delete;
+
+    const int32_t *begin() const { return numbers_; }
+    const int32_t *end() const { return numbers_ + count_; }
+
+    // Adds a number; false when memory ran out. Call sort() after the last.
+    bool add(int32_t number) {
+        if (count_ == capacity_) {
+            size_t capacity = capacity_ == 0 ? 16 : capacity_ * 2;
+            int32_t *numbers = static_cast<int32_t *>(memAlloc(capacity * sizeof(int32_t)));
+            if (numbers == nullptr)
+                return false;
+            if (count_ > 0)
+                memcpy(numbers, numbers_, count_ * sizeof(int32_t));
+            memFree(numbers_);
+            numbers_ = numbers;
+            capacity_ = capacity;
+        }
+        numbers_[count_++] = number;
+        return true;
     }
-    return largest;
-}
+
+    // Ascending, each number once.
+    void sort() {
+        std::sort(numbers_, numbers_ + count_);
+        count_ = static_cast<size_t>(std::unique(numbers_, numbers_ + count_) - numbers_);
+    }
+
+private:
+    int32_t *numbers_;
+    size_t count_;
+    size_t capacity_;
+};
+
+// Which numbered records a stored text holds: for each kind, the numbers n
+// for which "<prefix><n><suffix>=" stands anywhere in the text (n in decimal
+// without leading zeros, as record names are formatted), which are exactly
+// the n whose record a lookup of the formatted name finds. The loops over
+// the counts the text names visit these (see NumberedWalk), so that a loop
+// costs no more than the records the text holds, however large its count.
+struct StoredNumbers {
+    RecordNumbers databases;     // DB<n>
+    RecordNumbers measures;      // Measure<i>, M<i>DB
+    RecordNumbers placed[3];     // E<e>Dim<k>Name
+    RecordNumbers scripted[3];   // E<e>Dim<k>Name, E<e>Dim<k>Script, E<e>Dim<k>SortScript
+
+    // One pass over the text; false when memory ran out.
+    bool collect(const GrowableText &text) {
+        struct Kind {
+            const char *prefix;
+            const char *suffix;
+            RecordNumbers *numbers;
+            size_t prefixLength = 0;
+            size_t suffixLength = 0;
+        };
+        Kind kinds[] = {
+            {"DB", "", &databases},
+            {"Measure", "", &measures},
+            {"M", "DB", &measures},
+            {"E0Dim", "Name", &placed[0]},
+            {"E1Dim", "Name", &placed[1]},
+            {"E2Dim", "Name", &placed[2]},
+            {"E0Dim", "Name", &scripted[0]},
+            {"E0Dim", "Script", &scripted[0]},
+            {"E0Dim", "SortScript", &scripted[0]},
+            {"E1Dim", "Name", &scripted[1]},
+            {"E1Dim", "Script", &scripted[1]},
+            {"E1Dim", "SortScript", &scripted[1]},
+            {"E2Dim", "Name", &scripted[2]},
+            {"E2Dim", "Script", &scripted[2]},
+            {"E2Dim", "SortScript", &scripted[2]},
+        };
+        for (Kind &kind : kinds) {
+            kind.prefixLength = strlen(kind.prefix);
+            kind.suffixLength = strlen(kind.suffix);
+        }
+        const char *start = text.text();
+        const char *end = start + text.length();
+        for (const char *equals = start;
+             (equals = static_cast<const char *>(memchr(equals, '=', static_cast<size_t>(end - equals)))) != nullptr;
+             ++equals) {
+            for (const Kind &kind : kinds) {
+                int32_t n;
+                if (numberBefore(start, equals, kind, &n) && !kind.numbers->add(n))
+                    return false;
+            }
+        }
+        for (const Kind &kind : kinds)
+            kind.numbers->sort();
+        return true;
+    }
+
+    // Whether the bytes before `equals` end in prefix, a number and suffix;
+    // the number into *n.
+    template <class Kind>
+    static bool numberBefore(const char *start, const char *equals, const Kind &kind, int32_t *n) {
+        const char *prefix = kind.prefix;
+        const char *suffix = kind.suffix;
+        const size_t prefixLength = kind.prefixLength;
+        const size_t suffixLength = kind.suffixLength;
+        if (static_cast<size_t>(equals - start) < suffixLength + 1 + prefixLength)
+            return false;
+        const char *digitsEnd = equals - suffixLength;
+        if (memcmp(digitsEnd, suffix, suffixLength) != 0)
+            return false;
+        const char *digits = digitsEnd;
+        while (digits > start && digits[-1] >= '0' && digits[-1] <= '9')
+            --digits;
+        size_t width = static_cast<size_t>(digitsEnd - digits);
+        if (width == 0 || width > 10 || (width > 1 && *digits == '0') ||
+            static_cast<size_t>(digits - start) < prefixLength ||
+            memcmp(digits - prefixLength, prefix, prefixLength) != 0)
+            return false;
+        int64_t value = 0;
+        for (const char *d = digits; d < digitsEnd; ++d)
+            value = value * 10 + (*d - '0');
+        if (value > INT32_MAX)
+            return false;
+        *n = static_cast<int32_t>(value);
+        return true;
+    }
+};
+
+// The indices 0 .. count - 1 that a loop over numbered records visits: each
+// one whose record the text holds, and the first of each run of indices
+// without one. Within such a run every index would repeat the first one's
+// calls with the same empty texts; the first still makes them, so that a
+// library that refuses an empty name answers as it always did, and the
+// rest are not asked for.
+class NumberedWalk {
+public:
+    NumberedWalk(const RecordNumbers &present, int32_t count)
+        : at_(present.begin()), end_(present.end()), next_(0), count_(count) {}
+
+    bool next(int32_t *index) {
+        if (next_ >= count_)
+            return false;
+        *index = next_;
+        while (at_ < end_ && *at_ < next_)
+            ++at_;
+        if (at_ < end_ && *at_ == next_) {
+            ++at_;
+            ++next_;  // below count_, which is at most INT32_MAX
+        } else {
+            next_ = at_ < end_ ? *at_ : count_;
+        }
+        return true;
+    }
+
+private:
+    const int32_t *at_;
+    const int32_t *end_;
+    int32_t next_;
+    int32_t count_;
+};
 
 // The stem of a database value in a buffer of at least kDatabaseNameSize
 // bytes, grown to hold longer values whole.
@@ -95,21 +233,14 @@ void noteFailure(RebuildFailure *failure, int32_t kind, const char *format, int3
         failure->kind = RebuildFailure::kNone;
 }
 
-// Step 2: the databases.
-ResultCode attachDatabases(const QueryDefinition &definition, const char *relationalDatabase,
-                           RebuildFailure *failure) {
+// The databases.
+ResultCode attachDatabases(const QueryDefinition &definition, const RecordNumbers &present,
+                           const char *relationalDatabase, RebuildFailure *failure) {
     int32_t count = 0;
     definition.findNumber("DBCount", &count);
-    // A missing record reads as the empty text; when the relational data
-    // database is empty too it is skipped without a call, so records beyond
-    // the last one that exists need not be looked at.
-    if (relationalDatabase[0] == 0) {
-        int32_t largest = largestIndexed(definition.workingText(), "DB");
-        if (count > largest + 1)
-            count = largest + 1;
-    }
     GrowableText name;
-    for (int32_t n = 0; n < count; ++n) {
+    int32_t n;
+    for (NumberedWalk walk(present, count); walk.next(&n);) {
         if (definition.findTextF(&name, "DB%d", n) == QueryDefinition::kNoMemory)
             return kOutOfMemory;
         if (sameBytes(name, relationalDatabase))
@@ -122,9 +253,9 @@ ResultCode attachDatabases(const QueryDefinition &definition, const char *relati
     return kOk;
 }
 
-// Step 3: the measures, each with the stem of its database.
-ResultCode addMeasures(const QueryDefinition &definition, const char *query,
-                       RebuildFailure *failure) {
+// The measures, each with the stem of its database.
+ResultCode addMeasures(const QueryDefinition &definition, const RecordNumbers &present,
+                       const char *query, RebuildFailure *failure) {
     int32_t count = 0;
     definition.findNumber("MeasureCount", &count);
     int32_t current = 0;
@@ -132,7 +263,8 @@ ResultCode addMeasures(const QueryDefinition &definition, const char *query,
     GrowableText measure;
     GrowableText database;
     DatabaseStem stem;
-    for (int32_t i = 0; i < count; ++i) {
+    int32_t i;
+    for (NumberedWalk walk(present, count); walk.next(&i);) {
         if (definition.findTextF(&measure, "Measure%d", i) == QueryDefinition::kNoMemory)
             return kOutOfMemory;
         definition.findNumberF(&current, "M%dDB", i);  // missing: the previous measure's number
@@ -150,14 +282,15 @@ ResultCode addMeasures(const QueryDefinition &definition, const char *query,
     return kOk;
 }
 
-// Step 5: every dimension to its edge and position.
-ResultCode placeDimensions(const QueryDefinition &definition, const char *query,
-                           RebuildFailure *failure) {
+// Every dimension to its edge and position.
+ResultCode placeDimensions(const QueryDefinition &definition, const StoredNumbers &numbers,
+                           const char *query, RebuildFailure *failure) {
     GrowableText name;
     for (int32_t e = 0; e <= 2; ++e) {
         int32_t count = 0;
         definition.findNumberF(&count, "E%dCount", e);
-        for (int32_t k = 0; k < count; ++k) {
+        int32_t k;
+        for (NumberedWalk walk(numbers.placed[e], count); walk.next(&k);) {
             if (definition.findTextF(&name, "E%dDim%dName", e, k) == QueryDefinition::kNoMemory)
                 return kOutOfMemory;
             int32_t present = QVGetDimEdgeCount(query, e);
@@ -179,16 +312,17 @@ ResultCode placeDimensions(const QueryDefinition &definition, const char *query,
     return kOk;
 }
 
-// Step 6: every dimension's selection and sort script.
-ResultCode setScripts(const QueryDefinition &definition, const char *query,
-                      RebuildFailure *failure) {
+// Every dimension's selection and sort script.
+ResultCode setScripts(const QueryDefinition &definition, const StoredNumbers &numbers,
+                      const char *query, RebuildFailure *failure) {
     GrowableText name;
     NlsString selection;
     NlsString sort;
     for (int32_t e = 0; e <= 2; ++e) {
         int32_t count = 0;
         definition.findNumberF(&count, "E%dCount", e);
-        for (int32_t k = 0; k < count; ++k) {
+        int32_t k;
+        for (NumberedWalk walk(numbers.scripted[e], count); walk.next(&k);) {
             ResultCode result = kOk;
             if (definition.findTextF(&name, "E%dDim%dName", e, k) == QueryDefinition::kNoMemory)
                 result = kOutOfMemory;
@@ -211,20 +345,31 @@ ResultCode setScripts(const QueryDefinition &definition, const char *query,
 
 ResultCode readScript(const QueryDefinition &definition, int32_t edge, int32_t position,
                       ScriptKind which, NlsString *out) {
+    static const char kLineEnd[4] = "\n";  // zero-padded for any terminator
+    static const char kTerminator[4] = {0, 0, 0, 0};
     const char *part = which == kSortScript ? "Sort" : "";
     out->clear();
+    // Assembled in a text that grows ahead and copied into out once: an
+    // NlsString grows to the exact size at every append, so a script built
+    // line by line in one would cost the square of its length.
+    GrowableText script;
     GrowableText line;
     for (int32_t d = 0;; ++d) {
         int found = d == 0 ? definition.findTextF(&line, "E%dDim%d%sScript", edge, position, part)
                            : definition.findTextF(&line, "E%dDim%d%sScript%d", edge, position, part, d);
         if (found == QueryDefinition::kMissing)
-            return kOk;
+            break;
         if (found == QueryDefinition::kNoMemory ||
-            (!line.empty() && ((d != 0 && !out->append("\n")) || !out->append(line.text())))) {
-            out->clear();
+            (!line.empty() && ((d != 0 && !script.append(kLineEnd, textLength(kLineEnd))) ||
+                               !script.append(line.text(), textLength(line.text())))))
             return kOutOfMemory;
-        }
     }
+    if (!script.empty() &&
+        (!script.append(kTerminator, terminatorSize()) || out->assign(script.text()) == 0)) {
+        out->clear();
+        return kOutOfMemory;
+    }
+    return kOk;
 }
 
 ResultCode rebuildQuery(QuerySession *session, const char *definitionText) {
@@ -253,15 +398,18 @@ ResultCode rebuildQuery(QuerySession *session, const char *definitionText,
     const char *query = session->queryName.text();
     const char *relationalDatabase =
         session->connection != nullptr ? session->connection->relationalDatabase.text() : "";
-    ResultCode result = attachDatabases(definition, relationalDatabase, failure);
+    StoredNumbers numbers;
+    if (!numbers.collect(definition.workingText()))
+        return kOutOfMemory;
+    ResultCode result = attachDatabases(definition, numbers.databases, relationalDatabase, failure);
     if (result == kOk)
-        result = addMeasures(definition, query, failure);
+        result = addMeasures(definition, numbers.measures, query, failure);
     if (result == kOk && QVCreateCube(query) == 0)
         result = kRebuildCubeFailed;
     if (result == kOk)
-        result = placeDimensions(definition, query, failure);
+        result = placeDimensions(definition, numbers, query, failure);
     if (result == kOk)
-        result = setScripts(definition, query, failure);
+        result = setScripts(definition, numbers, query, failure);
     if (result == kOk && QVRunQuery(query) == 0)
         result = kRebuildRunFailed;
     return result;

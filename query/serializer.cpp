@@ -97,8 +97,8 @@ ResultCode writeScript(QuerySession *session, const char *script, int32_t edge, 
     if (copy.get() == nullptr || !lineBlock.allocateFor(copy.get()))
         return kOutOfMemory;
     char *line = lineBlock.get();
-    const char *rest = copy.get();
-    for (int32_t d = 0; readLine(rest, line, lineBlock.capacity(), &rest) == 1; ++d) {
+    LineReader lines(copy.get());
+    for (int32_t d = 0; lines.next(line, lineBlock.capacity()) == 1; ++d) {
         bool added;
         if (d == 0)
             added = sort ? out->addTextF(line, "E%dDim%dSortScript", edge, position)

@@ -35,8 +35,7 @@ CustomMeasure *findCustomMeasure(QuerySession *session, const char *name) {
 int32_t countLines(const char *text) {
     int32_t count = 0;
     char unused = 0;
-    const char *rest = text;
-    while (readLine(rest, &unused, 0, &rest) == 1)
+    for (LineReader lines(text); lines.next(&unused, 0) == 1;)
         ++count;
     return count;
 }
@@ -93,8 +92,8 @@ bool recordSaved(QuerySession *session, const char *line, int32_t edge, int32_t 
     TextBlock valueLine;
     if (!valueLine.allocateFor(value.get()))
         return false;
-    const char *rest = value.get();
-    for (int32_t d = 0; readLine(rest, valueLine.get(), valueLine.capacity(), &rest) == 1; ++d) {
+    LineReader lines(value.get());
+    for (int32_t d = 0; lines.next(valueLine.get(), valueLine.capacity()) == 1; ++d) {
         if (!out->addTextF(valueLine.get(), "E%dDim%dSSel%dD%d", edge, position, s, d))
             return false;
         if (!recordSaved(session, valueLine.get(), edge, position, counter, &here))
@@ -135,9 +134,9 @@ bool loadCustomMeasures(QuerySession *session) {
     CustomMeasure *table = reinterpret_cast<CustomMeasure *>(block);
     char *name = block + entries;
     char *end = block + entries + names;
-    const char *rest = reply;
+    LineReader lines(reply);
     for (int32_t i = 0; i < count; ++i) {
-        readLine(rest, name, static_cast<size_t>(end - name), &rest);
+        lines.next(name, static_cast<size_t>(end - name));
         table[i].name = name;
         table[i].referenced = 0;
         name += textLength(name) + terminatorSize();
@@ -163,8 +162,7 @@ bool markCustomMeasure(QuerySession *session, const char *name) {
     TextBlock line;
     if (!line.allocateFor(reply))
         return false;
-    const char *rest = reply;
-    while (readLine(rest, line.get(), line.capacity(), &rest) == 1) {
+    for (LineReader lines(reply); lines.next(line.get(), line.capacity()) == 1;) {
         CustomMeasure *referred = findCustomMeasure(session, line.get());
         if (referred != nullptr)
             referred->referenced = 1;

@@ -29,13 +29,19 @@ bool multibyte() { return moduleState.multibyte != 0 && moduleState.nlsLanguage 
 
 }  // namespace
 
-CharCursor::CharCursor(const char *text) : byteWise_(!multibyte()) {
+CharCursor::CharCursor(const char *text) : byteWise_(!multibyte()) { open(text, -1); }
+
+CharCursor::CharCursor(const char *text, size_t length) : byteWise_(!multibyte()) {
+    open(text, static_cast<int32_t>(length));
+}
+
+void CharCursor::open(const char *text, int32_t length) {
     if (!byteWise_ &&
-        lxmcpen(text, -1, &cursor_, moduleState.nlsLanguage, moduleState.nlsContext) == 0)
+        lxmcpen(text, length, &cursor_, moduleState.nlsLanguage, moduleState.nlsContext) == 0)
         byteWise_ = true;
     if (byteWise_)
         openBytes(&cursor_, reinterpret_cast<uint8_t *>(const_cast<char *>(text)),
-                  static_cast<int32_t>(textLength(text)));
+                  length >= 0 ? length : static_cast<int32_t>(textLength(text)));
 }
 
 bool CharCursor::atEnd() const {

@@ -35,6 +35,9 @@ class CharCursor {
 public:
     // Opens the cursor on the first character of text.
     explicit CharCursor(const char *text);
+    // The same for a text whose length (textLength) the caller knows, so
+    // that opening the cursor does not measure the text again.
+    CharCursor(const char *text, size_t length);
 
     bool atEnd() const;
     bool singleByte() const;
@@ -54,6 +57,8 @@ public:
     NlsCursor *nls() { return &cursor_; }
 
 private:
+    void open(const char *text, int32_t length);  // length -1: measured here
+
     NlsCursor cursor_;
     bool byteWise_;
 };

@@ -78,3 +78,15 @@ void GrowableText::release() {
     length_ = 0;
     capacity_ = 0;
 }
+
+void GrowableText::swap(GrowableText &other) {
+    char *data = data_;
+    size_t length = length_;
+    size_t capacity = capacity_;
+    data_ = other.data_;
+    length_ = other.length_;
+    capacity_ = other.capacity_;
+    other.data_ = data;
+    other.length_ = length;
+    other.capacity_ = capacity;
+}

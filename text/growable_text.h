@@ -56,6 +56,8 @@ public:
     void clear() { truncate(0); }
     // Frees the block; the text is empty and owns nothing afterwards.
     void release();
+    // Exchanges the contents and blocks of the two texts; never fails.
+    void swap(GrowableText &other);
 
 private:
     bool grow(size_t needed, const char *extra, size_t extraCount);

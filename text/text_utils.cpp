@@ -137,10 +137,12 @@ size_t unquote(const char *text, char *output, size_t capacity) {
     return copyChars(output, capacity, from, bytes);
 }
 
-int readLine(const char *text, char *line, size_t capacity, const char **rest) {
+namespace {
+
+// readLine with the cursor opened on text.
+int readLineFrom(CharCursor c, const char *text, char *line, size_t capacity, const char **rest) {
     if (capacity >= terminatorSize())
         putTerminator(line);
-    CharCursor c(text);
     if (c.atEnd()) {
         *rest = text;
         return 0;
@@ -158,6 +160,22 @@ int readLine(const char *text, char *line, size_t capacity, const char **rest) {
     *rest = c.position();
     copyChars(line, capacity, text, lineBytes);
     return *rest != text ? 1 : 0;
+}
+
+}  // namespace
+
+int readLine(const char *text, char *line, size_t capacity, const char **rest) {
+    return readLineFrom(CharCursor(text), text, line, capacity, rest);
+}
+
+LineReader::LineReader(const char *text) : rest_(text), left_(textLength(text)) {}
+
+int LineReader::next(char *line, size_t capacity) {
+    const char *from = rest_;
+    int result = readLineFrom(CharCursor(from, left_), from, line, capacity, &rest_);
+    size_t consumed = static_cast<size_t>(rest_ - from);
+    left_ = consumed < left_ ? left_ - consumed : 0;
+    return result;
 }
 
 const char *quotedItem(const char *text, char *output, size_t capacity, int n) {

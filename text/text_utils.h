@@ -91,6 +91,21 @@ size_t unquote(const char *text, char *output, size_t capacity);
 // empty text (*rest is then text).
 int readLine(const char *text, char *line, size_t capacity, const char **rest);
 
+// Reads a text line by line as readLine does, measuring the text once: a
+// loop of readLine over the rest of a long text measures the rest at every
+// line.
+class LineReader {
+public:
+    explicit LineReader(const char *text);
+    // readLine on the rest of the text; the rest moves past the line.
+    int next(char *line, size_t capacity);
+    const char *rest() const { return rest_; }
+
+private:
+    const char *rest_;
+    size_t left_;  // textLength(rest_)
+};
+
 // The content of item n (from 0) of the single-quoted items in text: a
 // single-byte ' opens an item and the next one closes it (no escapes; a
 // doubled quote closes one item and opens the next). Returns the position just

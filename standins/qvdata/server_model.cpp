@@ -409,13 +409,14 @@ void checkUnique(const ServerModel &model) {
 }
 
 void readModel(const json &j, ServerModel &model) {
-    checkKeys(j, {"byteTexts", "title", "naSpelling", "caseSensitiveFileNames", "measureDimension",
+    checkKeys(j, {"byteTexts", "lenient", "title", "naSpelling", "caseSensitiveFileNames", "measureDimension",
                   "databases", "attached", "customMeasures", "savedSelections", "relational", "options",
                   "failures", "wizard"},
               "model");
     model.title = text(j, "title", "model", false);
     model.naSpelling = text(j, "naSpelling", "model", false, "NA");
     model.caseSensitiveFileNames = flag(j, "caseSensitiveFileNames", "model", false);
+    model.lenient = flag(j, "lenient", "model", false);
     auto md = j.find("measureDimension");
     if (md != j.end()) {
         checkKeys(*md, {"name", "description"}, "measureDimension");

@@ -91,6 +91,8 @@ struct ServerModel {
     std::string naSpelling = "NA";
     bool caseSensitiveFileNames = false;  // a server on a case-sensitive file system
     bool byteTexts = false;               // its texts stand for bytes ("byteTexts")
+    bool lenient = false;                 // a lax library: refused query calls succeed
+
     std::string measureDimension = "MEASURE";
     std::string measureDimensionDescription = "Measure";
     std::vector<Database> databases;

@@ -286,6 +286,10 @@ TEST_F(QueryDefinitionTest, FormattedNamesAreBoundedTo51Bytes) {
     char name[QueryDefinition::kNameSize];
     EXPECT_TRUE(formatRecordName(name, "E%dDim%d%sScript%d", 2, 10, "Sort", 3));
     EXPECT_STREQ(name, "E2Dim10SortScript3");
+    EXPECT_TRUE(formatRecordName(name, "DB%d%%%d", -1, INT32_MIN));
+    EXPECT_STREQ(name, "DB-1%-2147483648");
+    EXPECT_TRUE(formatRecordName(name, "M%03dDB", 7));  // other conversions as printf writes them
+    EXPECT_STREQ(name, "M007DB");
     EXPECT_TRUE(formatRecordName(name, "%s", name51.c_str()));
     EXPECT_EQ(name, name51);
     EXPECT_FALSE(formatRecordName(name, "%s", name52.c_str()));

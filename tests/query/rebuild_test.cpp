@@ -8,6 +8,7 @@
 #include <stdint.h>
 #include <string.h>
 
+#include <chrono>
 #include <string>
 #include <utility>
 #include <vector>
@@ -507,6 +508,70 @@ TEST_F(RebuildTest, HugeDatabaseCountWithoutRecordsEndsAtOnce) {
     EXPECT_EQ(o.failure, "database DB1");
     EXPECT_EQ(o.log, (Lines{"QVDatabaseAttach(\"SALES.DB\") = 1", "QVDatabaseAttach(\"\") = 0",
                             "  no such database"}));
+}
+
+// A count far beyond the records a text holds costs no more than those
+// records, on a lax library that accepts every call: the records there get
+// their calls, and of each run of missing ones only the first (with its
+// empty name), as a strict library must see it to refuse it.
+TEST_F(RebuildTest, HugeCountsCostNoMoreThanTheRecordsThere) {
+    std::string lenient = kModel;
+    lenient.replace(0, 1, "{\"lenient\": true,");
+    const std::string huge = "2147483647";
+    struct HugeCase {
+        const char *what;
+        Records changes;  // to kRevenueOnly
+        Lines calls;      // from the first to the last call about the records changed
+        size_t from;      // index of the first of them in the log
+    };
+    const HugeCase cases[] = {
+        {"DBCount, DB2147483646 present", {{"DBCount", huge}, {"DB2147483646", "SHOP.DB"}},
+         {"QVDatabaseAttach(\"SALES.DB\") = 1", "QVDatabaseAttach(\"SHOP.DB\") = 1"}, 0},
+        {"DBCount, DB1000000000 present", {{"DBCount", huge}, {"DB1000000000", "SHOP.DB"}},
+         {"QVDatabaseAttach(\"SALES.DB\") = 1", "QVDatabaseAttach(\"SHOP.DB\") = 1"}, 0},
+        {"MeasureCount, Measure2147483646 present",
+         {{"MeasureCount", huge}, {"Measure2147483646", "UNITS"}},
+         {"QVAddMeasure(\"QUERY1\", \"REVENUE\", \"SALES\") = 1",
+          "QVAddMeasure(\"QUERY1\", \"\", \"SALES\") = 1", "  accepted all the same: measure  is not in database SALES",
+          "QVAddMeasure(\"QUERY1\", \"UNITS\", \"SALES\") = 1"},
+         1},
+        {"E0Count, E0Dim2147483646Name present",
+         {{"E0Count", huge}, {"E0Dim2147483646Name", "STORE"}},
+         {"QVGetDimEdgeCount(\"QUERY1\", 0) = 1",
+          "QVSetDimensionEdge(\"QUERY1\", \"MEASURE\", 0, 0, 1) = 1",
+          "QVGetDimEdgeCount(\"QUERY1\", 0) = 1", "QVGetDimEdgeCount(\"QUERY1\", 1) = 1",
+          "QVGetDimensionName(\"QUERY1\", 1, 0) = \"TIME\"",
+          "QVSetDimensionEdge(\"QUERY1\", \"\", 0, 1, 0) = 1",
+          "  accepted all the same: the cube has no dimension ",
+          "QVGetDimEdgeCount(\"QUERY1\", 0) = 1", "QVGetDimEdgeCount(\"QUERY1\", 1) = 1",
+          "QVGetDimensionName(\"QUERY1\", 1, 0) = \"TIME\"",
+          "QVSetDimensionEdge(\"QUERY1\", \"STORE\", 0, 2147483646, 0) = 1",
+          "  accepted all the same: the cube has no dimension STORE"},
+         3},
+    };
+    for (const HugeCase &c : cases) {
+        SCOPED_TRACE(c.what);
+        openServer(lenient.c_str());
+        auto started = std::chrono::steady_clock::now();
+        Outcome o = rebuild(stored(replaced(kRevenueOnly, c.changes)));
+        double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started).count();
+        EXPECT_LT(ms, 10.0);
+        EXPECT_LT(o.log.size(), 40u);
+        ASSERT_GE(o.log.size(), c.from + c.calls.size());
+        EXPECT_EQ(Lines(o.log.begin() + static_cast<long>(c.from),
+                        o.log.begin() + static_cast<long>(c.from + c.calls.size())),
+                  c.calls);
+    }
+
+    // One or two past the last record on a strict library: the first
+    // missing record gets its call, whose refusal ends the rebuild.
+    for (const char *count : {"2", "3"}) {
+        openServer(kModel);
+        Outcome o = rebuild(stored(replaced(kRevenueOnly, {{"MeasureCount", count}})));
+        EXPECT_EQ(o.code, kRebuildMeasureRefused);
+        EXPECT_EQ(o.failure, "measure Measure1");
+        EXPECT_EQ(o.log.back(), "  measure  is not in database SALES");
+    }
 }
 
 // GBK: SALES (CF FA CA DB) with REVENUE (CA D5 C8 EB) over TIME (CA B1 BC E4)
