@@ -52,7 +52,8 @@ void platformInitComponents();
 // The start of the file says how its text is written: after a UTF-8
 // byte-order mark (EF BB BF) or without a mark, in bytes; after a UTF-16 mark
 // (FF FE little-endian, FE FF big-endian, as Notepad saves "Unicode") in
-// two-byte units, of which an odd last byte is one with a zero high byte.
+// two-byte units. An odd last byte, half a unit, is dropped on Linux; Wine
+// reads it as a unit whose other half is whatever its memory holds.
 // A UTF-16 file without a mark is read as bytes (its names hold NULs: it
 // answers nothing).
 //

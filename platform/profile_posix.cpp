@@ -275,8 +275,8 @@ private:
 // UTF-8 mark (EF BB BF) or without a mark, the file's own bytes; after a
 // UTF-16 mark (FF FE little-endian, FE FF big-endian) the characters of
 // the two-byte units in UTF-8. There a pair of surrogates is one character,
-// a surrogate without its partner reads as U+FFFD, and an odd last byte is
-// a unit of its own with a zero high byte (as Windows reads it).
+// a surrogate without its partner reads as U+FFFD, and an odd last byte,
+// half a unit, is dropped.
 class ProfileText {
 public:
     enum { kEnd = FileBytes::kEnd, kUnreadable = FileBytes::kUnreadable };
@@ -322,7 +322,7 @@ private:
         if (high == kUnreadable)
             return high;
         if (high == kEnd)
-            return low;
+            return kEnd;  // half a unit
         return form_ == kLittleEndian ? low | high << 8 : low << 8 | high;
     }
 
