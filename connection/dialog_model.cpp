@@ -157,16 +157,33 @@ int DialogModel::addItem(const char *text, void *data) {
         outOfMemory_ = true;
         return -1;
     }
-    // Sorted without regard to case; an equal text goes after its equals.
-    int at = 0;
-    while (at < itemCount_ && platformCompareNoCase(items_[at].text, text) <= 0)
-        ++at;
+    int at = sortedPlace(text);
     memmove(items_ + at + 1, items_ + at, sizeof(Item) * (itemCount_ - at));
     items_[at] = Item{copy, data};
     ++itemCount_;
     if (selection_ >= at)
         ++selection_;
     return at;
+}
+
+// The sorted combo box of Windows searches by halves, without regard to
+// case, and puts the text before the first equal item that the search meets
+// (which need not be the first of its equals: "Same" added to "Same",
+// "SAME", "same" goes before the middle one), else after the last smaller
+// item.
+int DialogModel::sortedPlace(const char *text) const {
+    int low = 0, high = itemCount_ - 1;
+    while (low <= high) {
+        int middle = (low + high) / 2;
+        int order = platformCompareNoCase(items_[middle].text, text);
+        if (order == 0)
+            return middle;
+        if (order > 0)
+            high = middle - 1;
+        else
+            low = middle + 1;
+    }
+    return low;
 }
 
 bool DialogModel::itemData(int i, void **data) {
