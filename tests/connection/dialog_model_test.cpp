@@ -296,6 +296,53 @@ TEST(SortedComboBoxTest, PutsEqualTextsAsTheModelDoes) {
 }
 #endif
 
+#ifndef _WIN32
+// The terminal form, its answers read from a file and its output written to
+// one: an answer longer than a field takes is refused whole, and nothing of
+// it answers the next prompt.
+class TerminalFormTest : public DialogTest {};
+
+TEST_F(TerminalFormTest, ReadsAWholeAnswerHoweverLong) {
+    home();
+    server("a.qcf", "Alpha", {"ServerLogin=1"});  // domain, user ID and password
+    const std::string answers = "\n" + std::string(600, 'd') + "\nanna\n" + std::string(600, 'p') + "\r\no\n";
+    tree.file("answers", answers);
+    ServerConnection connection;
+    ASSERT_EQ(loadConnectionDirectories(&connectionDirectories), 0);
+    ASSERT_EQ(buildServerList(&connection, &connectionDirectories), 0);
+    Credentials credentials = {};
+    dialogCredentials = &credentials;
+    dialogCompact = 0;
+
+    fflush(stdout);
+    int savedIn = dup(0), savedOut = dup(1);
+    int in = open(tree.native("answers").c_str(), O_RDONLY);
+    int out = open(tree.native("form").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    dup2(in, 0);
+    dup2(out, 1);
+    DialogModel *form = memNew<DialogModel>();
+    form->create(kConnectDialogTemplate);
+    int result = form->run(&connection, nullptr, true);
+    memDelete(form);
+    fflush(stdout);
+    dup2(savedIn, 0);
+    dup2(savedOut, 1);
+    for (int fd : {in, out, savedIn, savedOut})
+        close(fd);
+    clearerr(stdin);
+    dialogCredentials = nullptr;
+
+    EXPECT_EQ(result, 1);
+    EXPECT_STREQ(credentials.domain, "");
+    EXPECT_STREQ(credentials.userId, "anna");
+    EXPECT_STREQ(credentials.password, "");
+    std::ifstream printed(tree.native("form"));
+    std::string text((std::istreambuf_iterator<char>(printed)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find("refused: field 1002 takes at most 99 characters"), std::string::npos) << text;
+    EXPECT_NE(text.find("refused: field 1004 takes at most 99 characters"), std::string::npos) << text;
+}
+#endif
+
 TEST_F(DialogModelTest, AUserCannotUseWhatIsDisabledOrHidden) {
     std::vector<std::string> notes;
     model->setNoteSink([](void *c, const char *line) { static_cast<std::vector<std::string> *>(c)->push_back(line); },
