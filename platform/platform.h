@@ -59,11 +59,11 @@ void platformInitComponents();
 //
 // On Linux values are bytes: those of the file, or the UTF-8 of a UTF-16
 // file's characters (a surrogate without its partner as U+FFFD). Windows
-// reads a file in bytes in the ANSI code page and converts every text to
-// that code page (a character it lacks becomes '?', each half of a surrogate
-// pair too), so there bytes of 0x80 and above go through the code page and
-// blanks include its non-ASCII blanks (not under Wine); both give the same
-// bytes for ASCII text. Windows caches open profiles; a file rewritten
+// reads a file of bytes in the ANSI code page and hands every value over in
+// that code page (a UTF-16 file's character that it lacks as '?', each half
+// of a surrogate pair too), so there bytes of 0x80 and above go through the
+// code page and blanks include its non-ASCII blanks (not under Wine); both
+// give the same bytes for ASCII text. Windows caches open profiles; a file rewritten
 // within the same timestamp may read stale there.
 //
 // On Linux only a regular file is read, and one of at most
