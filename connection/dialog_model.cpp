@@ -13,6 +13,7 @@
 #include "platform/platform.h"
 #include "resources/resource_ids.h"
 #include "text/char_cursor.h"
+#include "text/growable_text.h"
 #include "text/text_utils.h"
 
 namespace {
@@ -34,6 +35,43 @@ void append(char *buffer, size_t size, const char *text) {
         n = size - 1 - used;
     memcpy(buffer + used, text, n);
     buffer[used + n] = '\0';
+}
+
+// Reads one line from standard input, however long, into answer without its
+// line end (LF, or CR LF); false at the end of input, and when memory for the
+// line runs out (*outOfMemory is set then, and the rest of the line is read
+// and dropped, so that none of it answers the next prompt). hidden: the
+// terminal does not echo it.
+bool readAnswer(GrowableText *answer, bool hidden, bool *outOfMemory) {
+#ifndef _WIN32
+    termios saved;
+    bool restore = hidden && tcgetattr(0, &saved) == 0;
+    if (restore) {
+        termios quiet = saved;
+        quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+        tcsetattr(0, TCSAFLUSH, &quiet);
+    }
+#endif
+    fflush(stdout);
+    answer->clear();
+    bool fits = true;
+    int c = EOF;
+    while ((c = getchar()) != EOF && c != '\n')
+        fits = fits && answer->appendByte(static_cast<char>(c));
+    bool got = c == '\n' || !answer->empty();
+#ifndef _WIN32
+    if (restore) {
+        tcsetattr(0, TCSAFLUSH, &saved);
+        printf("\n");
+    }
+#endif
+    if (!fits) {
+        *outOfMemory = true;
+        return false;
+    }
+    if (answer->length() > 0 && answer->text()[answer->length() - 1] == '\r')
+        answer->truncate(answer->length() - 1);
+    return got;
 }
 
 }  // namespace
@@ -157,16 +195,33 @@ int DialogModel::addItem(const char *text, void *data) {
         outOfMemory_ = true;
         return -1;
     }
-    // Sorted without regard to case; an equal text goes after its equals.
-    int at = 0;
-    while (at < itemCount_ && platformCompareNoCase(items_[at].text, text) <= 0)
-        ++at;
+    int at = sortedPlace(text);
     memmove(items_ + at + 1, items_ + at, sizeof(Item) * (itemCount_ - at));
     items_[at] = Item{copy, data};
     ++itemCount_;
     if (selection_ >= at)
         ++selection_;
     return at;
+}
+
+// The sorted combo box of Windows searches by halves, without regard to
+// case, and puts the text before the first equal item that the search meets
+// (which need not be the first of its equals: "Same" added to "Same",
+// "SAME", "same" goes before the middle one), else after the last smaller
+// item.
+int DialogModel::sortedPlace(const char *text) const {
+    int low = 0, high = itemCount_ - 1;
+    while (low <= high) {
+        int middle = (low + high) / 2;
+        int order = platformCompareNoCase(items_[middle].text, text);
+        if (order == 0)
+            return middle;
+        if (order > 0)
+            high = middle - 1;
+        else
+            low = middle + 1;
+    }
+    return low;
 }
 
 bool DialogModel::itemData(int i, void **data) {
@@ -233,10 +288,8 @@ void DialogModel::messageBox(int textId, int captionId) {
     note(line);
     if (interactive_) {
         printf("(Enter) ");
-        fflush(stdout);
-        char answer[64];
-        if (fgets(answer, sizeof answer, stdin) == nullptr)
-            return;
+        GrowableText answer;
+        readAnswer(&answer, false, &outOfMemory_);
     }
 }
 
@@ -361,31 +414,6 @@ void DialogModel::describe(char *buffer, size_t size) const {
 
 namespace {
 
-// Reads one line from standard input without its line end; false at the
-// end of input. hidden: the terminal does not echo it.
-bool readAnswer(char *buffer, size_t size, bool hidden) {
-#ifndef _WIN32
-    termios saved;
-    bool restore = hidden && tcgetattr(0, &saved) == 0;
-    if (restore) {
-        termios quiet = saved;
-        quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
-        tcsetattr(0, TCSAFLUSH, &quiet);
-    }
-#endif
-    fflush(stdout);
-    bool got = fgets(buffer, static_cast<int>(size), stdin) != nullptr;
-#ifndef _WIN32
-    if (restore) {
-        tcsetattr(0, TCSAFLUSH, &saved);
-        printf("\n");
-    }
-#endif
-    if (got)
-        buffer[strcspn(buffer, "\r\n")] = '\0';
-    return got;
-}
-
 // A label's text without its "&" mnemonic marks.
 void plainLabel(const char *label, char *buffer, size_t size) {
     size_t n = 0;
@@ -426,16 +454,16 @@ void DialogModel::printForm() {
 // The terminal form: the server list and its number prompt, then a prompt
 // for each field that is enabled and shown, then the buttons.
 void DialogModel::interact() {
-    char answer[512];
+    GrowableText answer;
     char label[128];
     while (!ended_) {
         printForm();
         if (itemCount_ > 0) {
             printf("server number (Enter: keep): ");
-            if (!readAnswer(answer, sizeof answer, false))
+            if (!readAnswer(&answer, false, &outOfMemory_))
                 break;
             int n = 0;
-            if (sscanf(answer, "%d", &n) == 1 && n >= 1 && n <= itemCount_ && n - 1 != selection_) {
+            if (sscanf(answer.text(), "%d", &n) == 1 && n >= 1 && n <= itemCount_ && n - 1 != selection_) {
                 selectItem(n - 1);
                 connectDialogCommand(this, IDC_SERVER_COMBO, kComboSelectionChanged);
                 continue;  // the fields may have changed: show the form again
@@ -447,22 +475,23 @@ void DialogModel::interact() {
                 continue;
             plainLabel(f.fallback != nullptr ? f.fallback : control(f.label)->label, label, sizeof label);
             printf("%s ", label);
-            if (!readAnswer(answer, sizeof answer, edit->kind == kControlPassword)) {
+            if (!readAnswer(&answer, edit->kind == kControlPassword, &outOfMemory_)) {
                 close();
                 return;
             }
-            type(f.edit, answer);
+            type(f.edit, answer.text());
         }
         const Control *ok = control(IDOK);
         printf("%s: o = %s, c = %s, h = %s, s = server: ", ok->enabled ? "OK" : "(OK disabled)", "确定", "取消",
                "帮助");
-        if (!readAnswer(answer, sizeof answer, false))
+        if (!readAnswer(&answer, false, &outOfMemory_))
             break;
-        if (answer[0] == 'o' && ok->enabled)
+        char choice = answer.text()[0];
+        if (choice == 'o' && ok->enabled)
             press(IDOK);
-        else if (answer[0] == 'c')
+        else if (choice == 'c')
             press(IDCANCEL);
-        else if (answer[0] == 'h')
+        else if (choice == 'h')
             press(IDC_HELP_BUTTON);
     }
     if (!ended_)

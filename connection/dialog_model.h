@@ -2,7 +2,8 @@
 // is none (Linux) and for scripted use on either target: the controls of
 // template 101 with their rectangles in pixels (dialog units converted with
 // the template font's base units), their enabled and visible states and
-// texts, the combo box's sorted items, and the dialog window on a 1280 x
+// texts, the combo box's items (sorted, an equal text placed where the
+// sorted combo box of Windows places it), and the dialog window on a 1280 x
 // 1024 screen with a classic dialog frame. The connect dialog's logic runs
 // on it through DialogWindow, exactly as on the real dialog.
 //
@@ -137,6 +138,7 @@ private:
         void *data;
     };
     Control *find(int id);
+    int sortedPlace(const char *text) const;
     void note(const char *line);
     void interact();
     void printForm();

@@ -38,30 +38,39 @@ void platformInitComponents();
 // Private-profile (INI) reading: GetPrivateProfileStringA / IntA.
 //
 // Section and key names are matched without regard to case, after blanks
-// around them are dropped (in the file and in the arguments). Only the first
-// section of a name counts, and in it the first line of the key. Lines are
-// trimmed of blanks (space, tab, CR, LF, VT, FF and Ctrl-Z); LF ends a line,
-// and so does CR where no LF follows in the rest of the file (CR LF and
-// CR-only files both read right). Lines before the first section belong to
-// the section "". A key line is "name = value": blanks around the name and
-// the value are dropped; a line without "=" is a key with no value, which
-// reads as missing. ';' is not special: a line ";x=1" is the key ";x", so a
-// commented-out line never answers for "x". A UTF-8 byte-order mark at the
-// start of the file is skipped.
+// around them are dropped (in the file and in the arguments); a NUL in the
+// file ends a name ("K<NUL>x=1" is the key "K"). Only the first section of a
+// name counts, and in it the first line of the key. Lines are trimmed of
+// blanks (space, tab, CR, LF, VT, FF and Ctrl-Z); a CR and an LF each end a
+// line wherever they stand, so LF, CR LF and CR-only files read alike and so
+// do files that mix them ("K=1\rL=2\n" holds K and L). Lines before the
+// first section belong to the section "". A key line is "name = value":
+// blanks around the name and the value are dropped; a line without "=" is a
+// key with no value, which reads as missing. ';' is not special: a line
+// ";x=1" is the key ";x", so a commented-out line never answers for "x".
 //
-// On Linux values are raw bytes; Windows reads the file in the ANSI code
-// page (and converts a file with a UTF-8 mark), so there bytes of 0x80 and
-// above go through that code page and blanks include its non-ASCII blanks.
-// Windows caches open profiles; a file rewritten within the same timestamp
-// may read stale there.
+// The start of the file says how its text is written: after a UTF-8
+// byte-order mark (EF BB BF) or without a mark, in bytes; after a UTF-16 mark
+// (FF FE little-endian, FE FF big-endian, as Notepad saves "Unicode") in
+// two-byte units. An odd last byte, half a unit, is dropped on Linux; Wine
+// reads it as a unit whose other half is whatever its memory holds.
+// A UTF-16 file without a mark is read as bytes (its names hold NULs: it
+// answers nothing).
+//
+// On Linux values are bytes: those of the file, or the UTF-8 of a UTF-16
+// file's characters (a surrogate without its partner as U+FFFD). Windows
+// reads a file of bytes in the ANSI code page and hands every value over in
+// that code page (a UTF-16 file's character that it lacks as '?', each half
+// of a surrogate pair too), so there bytes of 0x80 and above go through the
+// code page and blanks include its non-ASCII blanks (not under Wine); both
+// give the same bytes for ASCII text. Windows caches open profiles; a file rewritten
+// within the same timestamp may read stale there.
 //
 // On Linux only a regular file is read, and one of at most
 // kPlatformProfileSizeLimit bytes: anything else (a directory, a FIFO, a
 // device, a larger file) reads as a file that can't be opened, without
 // waiting and without reading it. No connection file or index comes near the
-// limit. A file is read once, from its start, up to the line that decides
-// (only a last part without LF that holds a CR is read a second time, split
-// at its CRs).
+// limit. A file is read once, from its start, up to the line that decides.
 // ---------------------------------------------------------------------------
 
 enum : uint32_t { kPlatformProfileSizeLimit = 1048576 };  // 1 MiB

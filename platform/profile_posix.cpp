@@ -1,9 +1,10 @@
 // Private-profile reading on Linux, as GetPrivateProfileStringA and
 // GetPrivateProfileIntA read: the rules are stated in platform.h. The file is
-// read once, from the start, in fixed chunks, and each line is matched as its
-// bytes go by, so a line of any length costs no memory and nothing is read
-// after the line that decides the answer. Only a regular file of at most
-// kPlatformProfileSizeLimit bytes is read.
+// read once, from the start, in fixed chunks (a UTF-16 file decoded to UTF-8
+// on the way), and each line is matched as its bytes go by, so a line of any
+// length costs no memory and nothing is read after the line that decides the
+// answer. Only a regular file of at most kPlatformProfileSizeLimit bytes is
+// read.
 #include "platform/path_posix.h"
 #include "platform/platform.h"
 #include "platform/profile_common.h"
@@ -37,8 +38,9 @@ Trimmed trim(const char *text) {
 
 // Compares the bytes of a name in the file, fed one by one, with a wanted
 // text: blanks around the name don't count, letters match without regard to
-// ASCII case, other bytes (blanks inside the name too) exactly, and a NUL
-// never matches (it ends the file's text, as in the Win32 call).
+// ASCII case, other bytes (blanks inside the name too) exactly. A NUL ends
+// the name, as in the Win32 call: "K<NUL>x" is the name "K", "K <NUL>" the
+// name "K " (the blank before the NUL stays part of it).
 class NameMatch {
 public:
     void start(const Trimmed &wanted) {
@@ -48,9 +50,12 @@ public:
         blanksMatch_ = true;
         begun_ = false;
         match_ = true;
+        ended_ = false;
     }
 
     void add(int c) {
+        if (ended_)
+            return;
         if (isProfileSpace(c)) {
             // Blanks count only when more of the name follows them, so they
             // are compared now and settled at the next byte that is no blank.
@@ -69,10 +74,13 @@ public:
             blanks_ = 0;
             blanksMatch_ = true;
         }
+        if (c == 0) {
+            ended_ = true;
+            return;
+        }
         if (!match_)
             return;
-        if (c == 0 || matched_ >= wanted_.length ||
-            asciiUpper(static_cast<char>(c)) != asciiUpper(wanted_.text[matched_]))
+        if (matched_ >= wanted_.length || asciiUpper(static_cast<char>(c)) != asciiUpper(wanted_.text[matched_]))
             match_ = false;
         else
             ++matched_;
@@ -87,6 +95,7 @@ private:
     bool blanksMatch_ = true;
     bool begun_ = false;     // a non-blank byte of the name was seen
     bool match_ = true;
+    bool ended_ = false;     // a NUL ended the name
 };
 
 // The value of the key, kept as its bytes go by: its first size bytes from
@@ -219,14 +228,17 @@ public:
         return static_cast<unsigned char>(chunk_[at_++]);
     }
 
-    // The offset of the byte that next() returns.
-    uint64_t position() const { return offset_ + at_; }
-
-    // Goes back to an offset already read; false when the file can't.
-    bool seek(uint64_t offset) {
-        if (lseek(descriptor_, static_cast<off_t>(offset), SEEK_SET) < 0)
+    // Goes back to the start (within the first chunk when it is still
+    // held, which it is after the few bytes of a mark); false when the file
+    // can't.
+    bool rewind() {
+        if (offset_ == 0) {
+            at_ = 0;
+            return true;
+        }
+        if (lseek(descriptor_, 0, SEEK_SET) < 0)
             return false;
-        offset_ = offset;
+        offset_ = 0;
         at_ = have_ = 0;
         return true;
     }
@@ -259,40 +271,124 @@ private:
     int end_ = kEnd;
 };
 
+// The text of a profile file, byte by byte, as its mark says: after a
+// UTF-8 mark (EF BB BF) or without a mark, the file's own bytes; after a
+// UTF-16 mark (FF FE little-endian, FE FF big-endian) the characters of
+// the two-byte units in UTF-8. There a pair of surrogates is one character,
+// a surrogate without its partner reads as U+FFFD, and an odd last byte,
+// half a unit, is dropped.
+class ProfileText {
+public:
+    enum { kEnd = FileBytes::kEnd, kUnreadable = FileBytes::kUnreadable };
+
+    explicit ProfileText(FileBytes *file) : file_(file) {}
+
+    // Reads the mark; false when the file can't be read.
+    bool start() {
+        int first = file_->next();
+        int second = first == 0xEF || first == 0xFF || first == 0xFE ? file_->next() : kEnd;
+        if (first == 0xFF && second == 0xFE)
+            form_ = kLittleEndian;
+        else if (first == 0xFE && second == 0xFF)
+            form_ = kBigEndian;
+        else if (!(first == 0xEF && second == 0xBB && file_->next() == 0xBF))
+            return file_->rewind();
+        return true;
+    }
+
+    int next() {
+        if (form_ == kBytes)
+            return file_->next();
+        if (at_ == count_ && !decode())
+            return end_;
+        return encoded_[at_++];
+    }
+
+private:
+    enum Form { kBytes, kLittleEndian, kBigEndian };
+    enum { kNoUnit = -3 };
+
+    // The next two-byte unit, or kEnd / kUnreadable.
+    int unit() {
+        if (held_ != kNoUnit) {
+            int held = held_;
+            held_ = kNoUnit;
+            return held;
+        }
+        int low = file_->next();
+        if (low < 0)
+            return low;
+        int high = file_->next();
+        if (high == kUnreadable)
+            return high;
+        if (high == kEnd)
+            return kEnd;  // half a unit
+        return form_ == kLittleEndian ? low | high << 8 : low << 8 | high;
+    }
+
+    // Decodes the next character into encoded_; false at the end.
+    bool decode() {
+        at_ = count_ = 0;
+        int u = unit();
+        if (u < 0) {
+            end_ = u;
+            return false;
+        }
+        uint32_t character = static_cast<uint32_t>(u);
+        if (u >= 0xD800 && u <= 0xDBFF) {
+            int partner = unit();
+            if (partner >= 0xDC00 && partner <= 0xDFFF) {
+                character = 0x10000 + ((character - 0xD800) << 10) + (static_cast<uint32_t>(partner) - 0xDC00);
+            } else {
+                held_ = partner;  // read again as the next character (or the end)
+                character = 0xFFFD;
+            }
+        } else if (u >= 0xDC00 && u <= 0xDFFF) {
+            character = 0xFFFD;
+        }
+        encode(character);
+        return true;
+    }
+
+    void encode(uint32_t c) {
+        if (c < 0x80) {
+            encoded_[count_++] = static_cast<unsigned char>(c);
+            return;
+        }
+        int continuations = c < 0x800 ? 1 : c < 0x10000 ? 2 : 3;
+        static const unsigned char kLead[] = {0, 0xC0, 0xE0, 0xF0};
+        encoded_[count_++] = static_cast<unsigned char>(kLead[continuations] | (c >> (6 * continuations)));
+        for (int i = continuations - 1; i >= 0; --i)
+            encoded_[count_++] = static_cast<unsigned char>(0x80 | ((c >> (6 * i)) & 0x3F));
+    }
+
+    FileBytes *file_;
+    Form form_ = kBytes;
+    unsigned char encoded_[4] = {};
+    int count_ = 0;
+    int at_ = 0;
+    int held_ = kNoUnit;  // a unit read ahead after a lone high surrogate
+    int end_ = kEnd;
+};
+
 enum class Answer { kFound, kMissing, kUnreadable };
 
 // The first line of the key in the first section of the name decides; the
 // value, when there is one, is then in value's buffer (not yet finished).
-//
-// Lines end at LF. A CR ends a line only where no LF follows in the rest of
-// the file, which is known only at its end: so the part after the last LF
-// is read as one line while it is read, and read again, split at its CRs,
-// when the file ends there and that part held a CR.
+// A CR and an LF each end a line, wherever they stand (a CR LF pair ends one
+// line and leaves a blank one, which counts for nothing).
 Answer findValue(FileBytes *file, const Trimmed &section, const Trimmed &key, Value *value) {
-    // A UTF-8 byte-order mark at the start is skipped.
-    if (file->next() != 0xEF || file->next() != 0xBB || file->next() != 0xBF) {
-        if (!file->seek(0))
-            return Answer::kUnreadable;
-    }
+    ProfileText text(file);
+    if (!text.start())
+        return Answer::kUnreadable;
     bool inSection = section.length == 0;  // lines before any header belong to ""
-    bool crEndsLines = false;
-    bool crSinceLineFeed = false;
-    uint64_t afterLineFeed = file->position();
     LineScan line(section, key, value);
     line.start();
     for (;;) {
-        int c = file->next();
-        if (c == FileBytes::kUnreadable)
+        int c = text.next();
+        if (c == ProfileText::kUnreadable)
             return Answer::kUnreadable;
-        if (c == FileBytes::kEnd && crSinceLineFeed && !crEndsLines) {
-            if (!file->seek(afterLineFeed))
-                return Answer::kUnreadable;
-            crEndsLines = true;
-            line.start();
-            continue;
-        }
-        if (c != FileBytes::kEnd && c != '\n' && !(c == '\r' && crEndsLines)) {
-            crSinceLineFeed = crSinceLineFeed || c == '\r';
+        if (c != ProfileText::kEnd && c != '\n' && c != '\r') {
             line.add(c);
             continue;
         }
@@ -310,12 +406,8 @@ Answer findValue(FileBytes *file, const Trimmed &section, const Trimmed &key, Va
                 return line.hasValue() ? Answer::kFound : Answer::kMissing;
             break;
         }
-        if (c == FileBytes::kEnd)
+        if (c == ProfileText::kEnd)
             return Answer::kMissing;
-        if (c == '\n') {
-            afterLineFeed = file->position();
-            crSinceLineFeed = false;
-        }
         line.start();
     }
 }

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #ifndef _WIN32
 #include <sys/stat.h>
@@ -200,6 +201,130 @@ TEST_F(Profile, LineEndsOfEveryKindAndAByteOrderMark) {
     EXPECT_EQ(value("last.ini", "S", "K"), "no line end");
     tree.file("empty.ini", "");
     EXPECT_EQ(value("empty.ini", "S", "K"), "(default)");
+}
+
+// A file's bytes, NULs included.
+template <size_t N>
+std::string bytes(const char (&text)[N]) {
+    return std::string(text, N - 1);
+}
+
+// The text as UTF-16 after its byte-order mark (FF FE or FE FF).
+std::string utf16(const std::u16string &text, bool bigEndian) {
+    std::string out = bigEndian ? "\xfe\xff" : "\xff\xfe";
+    for (char16_t unit : text) {
+        char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xff);
+        out += bigEndian ? high : low;
+        out += bigEndian ? low : high;
+    }
+    return out;
+}
+
+// One read of a file's key: the cases below run on both targets, each
+// answer as Wine gives it.
+struct FileCase {
+    std::string content;
+    const char *section;
+    const char *key;
+    const char *expected;
+};
+
+class ProfileFiles : public Profile {
+protected:
+    void check(const std::vector<FileCase> &cases) {
+        for (size_t i = 0; i < cases.size(); ++i) {
+            std::string name = "f" + std::to_string(i) + ".ini";
+            tree.file(name, cases[i].content);
+            EXPECT_EQ(value(name, cases[i].section, cases[i].key), cases[i].expected)
+                << "case " << i << ": [" << cases[i].section << "] " << cases[i].key;
+        }
+    }
+};
+
+TEST_F(ProfileFiles, ACrEndsALineWhereverItStands) {
+    check({
+        {"[Quorvel]\nServerType=1\rServerDescription=X\n", "Quorvel", "ServerType", "1"},
+        {"[Quorvel]\nServerType=1\rServerDescription=X\n", "Quorvel", "ServerDescription", "X"},
+        {"[General]\rConnectionPath=abc\r\n", "General", "ConnectionPath", "abc"},
+        {"[S]\nK=1\rX=2\r\nY=3\n[T]\rZ=4\n", "S", "X", "2"},
+        {"[S]\nK=1\rX=2\r\nY=3\n[T]\rZ=4\n", "S", "Y", "3"},
+        {"[S]\nK=1\rX=2\r\nY=3\n[T]\rZ=4\n", "T", "Z", "4"},
+        {"[S]\r\rK=a\r\r\nL=b\n\rM=c", "S", "M", "c"},
+        {"[S]\nK=a\rb\n", "S", "K", "a"},
+        {"[S]\nK=a\rb\n", "S", "b", "(default)"},  // "b" is a key without "="
+        {"[S\r]\nK=1\n", "S", "K", "(default)"},   // "[S" is no header
+        {"\xef\xbb\xbf[S]\rK=u8\r", "S", "K", "u8"},
+    });
+}
+
+TEST_F(ProfileFiles, ANulEndsAName) {
+    check({
+        {bytes("[S]\nK\0=x\nK=y\n"), "S", "K", "x"},
+        {bytes("[S]\nK\0Z=x\nK=y\n"), "S", "K", "x"},
+        {bytes("[S]\nK\0 =x\nK=y\n"), "S", "K", "x"},
+        {bytes("[S]\nK \0Z=x\nK=y\n"), "S", "K", "y"},  // the name "K "
+        {bytes("[S\0]\nK=x\n[S]\nK=y\n"), "S", "K", "x"},
+        {bytes("[ S\0x ]\nK=x\n[S]\nK=y\n"), "S", "K", "x"},
+        {bytes("[S]\nK=a\0b\nL=c\n"), "S", "L", "c"},
+    });
+}
+
+TEST_F(ProfileFiles, AUtf16FileWithAByteOrderMarkIsRead) {
+    const std::u16string text = u"[S]\r\nK=value\r\nL=  'q'  \r\n[T]\rK=cr\rX=y\r";
+    check({
+        {utf16(text, false), "S", "K", "value"},
+        {utf16(text, false), "S", "L", "q"},
+        {utf16(text, false), "T", "X", "y"},
+        {utf16(text, true), "S", "K", "value"},
+        {utf16(text, true), "T", "K", "cr"},
+        {utf16(u"[Quorvel]\nServerType=1\rServerDescription=X\n", false), "Quorvel", "ServerDescription", "X"},
+        {utf16(u"[S]\r\nK=odd\r\n", false) + "x", "S", "K", "odd"},
+        {utf16(u"[S]\r\nK=odd\r\n", true) + "x", "S", "K", "odd"},
+        {utf16(u"[S]\r\nK=ab", false) + bytes("\0\0c\0\r\0\n\0L\0=\0d\0"), "S", "K", "ab"},
+        {utf16(u"[S]\r\nK=ab", false) + bytes("\0\0c\0\r\0\n\0L\0=\0d\0"), "S", "L", "d"},
+        {utf16(u"[S]\r\nK", false) + bytes("\0\0=\0x\0\n\0"), "S", "K", "x"},
+        {utf16(u"\xfeff[S]\r\nK=two marks\r\n", false), "S", "K", "(default)"},
+        {utf16(u"", false), "S", "K", "(default)"},
+        {"\xff\xfe[S]\nK=bytes after the mark\n", "S", "K", "(default)"},
+        {utf16(u"[S]\r\nK=no mark\r\n", false).substr(2), "S", "K", "(default)"},
+    });
+    tree.file("n.ini", utf16(u"[S]\r\nN=42\r\nQ=\"12345\"\r\n", true));
+    EXPECT_EQ(platformProfileInt(tree.path("n.ini").c_str(), "S", "N", 7), 42);
+    Read r = read("n.ini", "S", "Q", "", 6);
+    EXPECT_EQ(r.text, "12345");
+    r = read("n.ini", "S", "N", "", 2);
+    EXPECT_EQ(r.text, "4");
+}
+
+// Other characters of a UTF-16 file: Windows gives them in its ANSI code
+// page ('?' for what it lacks), Linux in UTF-8.
+TEST_F(ProfileFiles, TheCharactersOfAUtf16File) {
+    if (ansiCodePage() != 0 && ansiCodePage() != 936)
+        GTEST_SKIP() << "needs the code page 936 (run with LANG=zh_CN.UTF-8)";
+    const std::u16string text = u"[S]\r\nK=\x4e2d\x6587\r\nE=\x00e9\r\nU=\x263a\r\nP=\xd83d\xde00\r\n"
+                                u"L=a\xd800" u"b\r\nB=\x3000v\x3000\r\n";
+#ifdef _WIN32
+    check({
+        {utf16(text, false), "S", "K", "\xd6\xd0\xce\xc4"},
+        {utf16(text, true), "S", "K", "\xd6\xd0\xce\xc4"},
+        {utf16(text, false), "S", "E", "\xa8\xa6"},
+        {utf16(text, false), "S", "U", "?"},
+        {utf16(text, false), "S", "P", "??"},
+        {utf16(text, false), "S", "L", "a?b"},
+        {utf16(text, false), "S", "B", "\xa1\xa1v\xa1\xa1"},
+    });
+#else
+    check({
+        {utf16(text, false), "S", "K", "\xe4\xb8\xad\xe6\x96\x87"},
+        {utf16(text, true), "S", "K", "\xe4\xb8\xad\xe6\x96\x87"},
+        {utf16(text, false), "S", "E", "\xc3\xa9"},
+        {utf16(text, false), "S", "U", "\xe2\x98\xba"},
+        {utf16(text, false), "S", "P", "\xf0\x9f\x98\x80"},
+        {utf16(text, false), "S", "L", "a\xef\xbf\xbd" "b"},
+        {utf16(text, false), "S", "B", "\xe3\x80\x80v\xe3\x80\x80"},
+        {utf16(u"[S]\r\nK=odd", false) + "x", "S", "K", "odd"},  // half a unit is dropped
+    });
+#endif
 }
 
 TEST_F(Profile, SectionHeadersAndKeyLinesOfOddShapes) {

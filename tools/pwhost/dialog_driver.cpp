@@ -67,6 +67,22 @@ void sendCarefully(HWND dialog, HWND target, UINT message, WPARAM wParam, LPARAM
     CloseHandle(done);
 }
 
+// The combo item whose text is text, else the first equal to it without
+// regard to case; CB_ERR when none.
+LRESULT findItem(HWND combo, const std::string &text) {
+    LRESULT count = SendMessageA(combo, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        LRESULT length = SendMessageA(combo, CB_GETLBTEXTLEN, i, 0);
+        if (length < 0 || static_cast<size_t>(length) != text.size())
+            continue;
+        std::string item(static_cast<size_t>(length) + 1, '\0');
+        SendMessageA(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(&item[0]));
+        if (item.compare(0, text.size(), text) == 0)
+            return i;
+    }
+    return SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text.c_str()));
+}
+
 }  // namespace
 
 HWND waitForConnectDialog(DWORD thread, DWORD timeoutMs) {
@@ -106,8 +122,7 @@ bool driveStep(HWND dialog, const DriverStep &step, std::vector<std::string> &no
     switch (step.kind) {
     case DriverStep::kChoose: {
         HWND combo = GetDlgItem(dialog, 1001);
-        LRESULT i = SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                                 reinterpret_cast<LPARAM>(step.text.c_str()));
+        LRESULT i = findItem(combo, step.text);
         if (i == CB_ERR || !IsWindowEnabled(combo)) {
             notes.push_back("refused: no server \"" + step.text + "\" is listed");
             return false;

@@ -21,13 +21,14 @@ struct DriverStep {
 HWND waitForConnectDialog(DWORD thread, DWORD timeoutMs);
 
 // One step, as a user takes it: choosing selects the item with exactly
-// this text and tells the dialog (CBN_SELCHANGE); typing replaces an edit's
-// text (WM_SETTEXT); pressing clicks a button (BM_CLICK). A step that a
-// user could not take (not listed, disabled or hidden, more characters than
-// the edit's limit) is refused: false and
-// a note "refused: ..." as the window model words it. A message box that the
-// step brings up is read into a note "message: CAPTION: TEXT" and closed
-// with its OK button.
+// this text, else the first one equal to it without regard to case (as the
+// window model chooses), and tells the dialog (CBN_SELCHANGE); typing
+// replaces an edit's text (WM_SETTEXT); pressing clicks a button (BM_CLICK).
+// A step that a user could not take (not listed, disabled or hidden, more
+// characters than the edit's limit) is refused: false and a note
+// "refused: ..." as the window model words it. A message box that the step
+// brings up is read into a note "message: CAPTION: TEXT" and closed with its
+// OK button.
 bool driveStep(HWND dialog, const DriverStep &step, std::vector<std::string> &notes);
 
 // Closes every message box that the dialog owns, noting each as above.
