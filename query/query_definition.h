@@ -136,7 +136,10 @@ public:
     // 1 when every record of this definition (walked with nextRecord) is
     // found in `other` with a byte-identical value, both values taken by
     // lookup; else 0. Records only `other` has are never looked at. Never
-    // allocates.
+    // allocates. The walk is over records, not over the bare names of
+    // nextName: a value that holds a later record's name followed by "="
+    // sends the bare walk back to an earlier name, so that it can loop
+    // forever, while each record is visited exactly once here.
     int isCoveredBy(const QueryDefinition &other) const;
 
     // Appends the stored form of the working text to the encoded text, sets
