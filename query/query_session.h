@@ -63,14 +63,15 @@ public:
     // 3001, the rebuild's code, 3002 for the wizard's 0) without deleting the
     // query or disconnecting; only the wizard's 0 writes the changed flag.
     //
-    // After the wizard: NA spelling (setNaSpelling), measure count, serialiser, column description, change
-    // test, text to the host. Every such path writes the changed flag (1 only
-    // when the change test says so), deletes the query, detaches the
-    // databases and disconnects. Outcomes: 3004 when the wizard was not
-    // finished or the query has no measures; 3003 when it has more than 255
-    // measures or more than 255 column records (their counts travel in one
-    // byte), with nothing handed over; the serialiser's or column
-    // description's code; 3003 when the host's new block cannot be
+    // After the wizard: NA spelling (setNaSpelling), measure count,
+    // serialiser, column description, change test, text to the host. Every
+    // such path writes the changed flag (1 only when the change test says
+    // so), deletes the query, detaches the databases and disconnects.
+    // Outcomes: 3004 when the wizard was not finished or the query has no
+    // measures; 3003 when it has more than 255 measures or more than 255
+    // column records (their counts travel in one byte), with nothing handed
+    // over; the serialiser's or column description's code; 3003 when the NA
+    // spelling cannot be kept, or when the host's new block cannot be
     // allocated (the host's definition pointer and its text then stay as
     // they were); 3006 when the query cannot be deleted. Only with 0 do the
     // column records pass to the host. A host whose pointer holds null gets
