@@ -142,7 +142,11 @@ public:
     // 1 when every record of this definition (walked with nextRecord) is
     // found in `other` with a byte-identical value, both values taken by
     // lookup; else 0. Records only `other` has are never looked at. Never
-    // allocates.
+    // allocates. The walk is over records, not over the bare names of
+    // nextName, which looks each name up from the start of the text: when a
+    // value holds a later record's name followed by "=", that lookup lands
+    // inside the value, the bare walk steps to the same name again and
+    // loops forever. Here each record is visited exactly once.
     int isCoveredBy(const QueryDefinition &other) const;
 
     // Appends the stored form of the working text to the encoded text, sets

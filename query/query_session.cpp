@@ -17,6 +17,7 @@
 #include "text/char_cursor.h"
 #include "text/nls_text.h"
 #include "text/string_list.h"
+#include "text/text_utils.h"
 
 const EditSteps kModuleEditSteps = {relationalStartup, rebuildQuery, serializeQuery, describeColumns,
                                     changeTest};
@@ -27,16 +28,42 @@ namespace {
 // The largest count that travels to the host in its one byte.
 constexpr int32_t kMaxHostCount = 255;
 
+// A copy of a text that the data library returned, made before the text
+// goes back into the library, which may reuse its return buffer as soon as
+// it is called again. A text that fits is copied into a buffer of the copy's
+// own, so that the common case allocates nothing; a longer one into a block
+// of its own. text() is null when that block cannot be had.
+class LibraryTextCopy {
+public:
+    explicit LibraryTextCopy(const char *text) : text_(nullptr) {
+        size_t length = textLength(text);
+        if (copyChars(fixed_, sizeof fixed_, text, length) == length)
+            text_ = fixed_;
+        else if (block_.allocateFor(text) && copyChars(block_.get(), block_.capacity(), text, length) == length)
+            text_ = block_.get();
+    }
+    LibraryTextCopy(const LibraryTextCopy &) = delete;
+    LibraryTextCopy &operator=(const LibraryTextCopy &) = delete;
+
+    const char *text() const { return text_; }
+
+private:
+    char fixed_[256];
+    TextBlock block_;
+    const char *text_;
+};
+
 // The definition text into the host's block, or into a new block of exactly
-// its length + 1 bytes when the host's text is shorter. The host's old block
-// stays the host's and is never freed here. When the new block cannot be
-// had, the host's pointer and text stay as they were, so that the host
+// its length + 1 bytes when the host's text is shorter or the host has no
+// block at all (a new query, even when the text is empty). The host's old
+// block stays the host's and is never freed here. When the new block cannot
+// be had, the host's pointer and text stay as they were, so that the host
 // neither loses its block nor finds a null where its stored text was.
 ResultCode handOverText(const GrowableText &text, char **definition) {
     size_t n = text.length();
     size_t m = *definition == nullptr ? 0 : textLength(*definition);
     char *block = *definition;
-    if (n > m) {
+    if (block == nullptr || n > m) {
         block = static_cast<char *>(memAlloc(n + 1));
         if (block == nullptr)
             return kOutOfMemory;
@@ -82,6 +109,7 @@ QuerySession::~QuerySession() {
     releaseColumnList(this);
     queryName.release();
     definitionText.release();
+    naSpellingText.release();
 }
 
 ResultCode QuerySession::edit(ServerConnection *serverConnection, char **definition, uint8_t *changed,
@@ -89,6 +117,10 @@ ResultCode QuerySession::edit(ServerConnection *serverConnection, char **definit
                               uint8_t *columnCount) {
     // The outputs start as "nothing"; the changed flag waits for the wizard.
     connection = serverConnection;
+    // The relational data database serves only the edit whose start-up
+    // attached it: an edit of another server (or one whose start-up fails)
+    // must not skip a stored database that happens to have its name.
+    connection->relationalDatabase.clear();
     if (measureCountOut != nullptr)
         *measureCountOut = 0;
     if (columnCount != nullptr)
@@ -121,9 +153,12 @@ ResultCode QuerySession::edit(ServerConnection *serverConnection, char **definit
     if (*name == '\0')
         return kNoQueryCreated;
     if (!queryName.appendText(name)) {
-        // Without its name the query could never be deleted: delete it now,
-        // while the library's text is still valid.
-        QVDeleteQuery(name);
+        // Without its name the query could never be deleted: delete it now.
+        // When not even the copy can be had, the query stays with the
+        // library, which drops its queries at QVClose.
+        LibraryTextCopy copy(name);
+        if (copy.text() != nullptr)
+            QVDeleteQuery(copy.text());
         return kOutOfMemory;
     }
     if (strcmp(QVGetOption("DefaultAttachMode"), "RW") == 0)
@@ -151,9 +186,12 @@ ResultCode QuerySession::edit(ServerConnection *serverConnection, char **definit
 
     if (result == kOk) {
         QVExecute("qv_otherappdtbs = na");
-        const char *spelling = QVExecute("shw naspell");
-        copyChars(naSpelling, sizeof naSpelling, spelling, textLength(spelling));
-
+        if (!setNaSpelling(QVExecute("shw naspell"))) {
+            *changed = 0;
+            result = kOutOfMemory;
+        }
+    }
+    if (result == kOk) {
         measureCount = QVGetMeasureCount(queryName.text());
         if (measureCount <= 0) {
             *changed = 0;
@@ -205,19 +243,25 @@ ResultCode QuerySession::edit(ServerConnection *serverConnection, char **definit
     return result;
 }
 
+bool QuerySession::setNaSpelling(const char *spelling) {
+    copyChars(naSpelling, sizeof naSpelling, spelling, textLength(spelling));
+    naSpellingText.clear();
+    return naSpellingText.appendText(spelling);
+}
+
 int32_t QuerySession::detachDatabases() {
     if (queryName.empty())
         return 0;
     int16_t passes = QVGetDatabaseCount();
     int32_t detached = 0;
     for (int16_t pass = 0; pass < passes; ++pass) {
-        // Index 0 every time: a detached database leaves the list. The name
-        // goes straight back to the library, which reads it before it
-        // replaces the text.
-        const char *name = QVGetDatabase(0, 0);
-        if (*name == '\0')
+        // Index 0 every time: a detached database leaves the list. Without
+        // memory for a long name's copy the rest stay attached, as refused
+        // ones do.
+        LibraryTextCopy name(QVGetDatabase(0, 0));
+        if (name.text() == nullptr || name.text()[0] == '\0')
             break;
-        if (QVDatabaseDetach(name) != 0)
+        if (QVDatabaseDetach(name.text()) != 0)
             ++detached;
     }
     return detached;

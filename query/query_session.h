@@ -49,6 +49,11 @@ public:
     // those of cbqEdit; measureCount, columns and columnCount may be null and
     // start as 0, null and 0. helpPath is not used.
     //
+    // The connection's relational data database is emptied first: only a
+    // start-up of this edit sets it, so that the rebuild skips a stored
+    // database as "attached by the start-up" only when this edit's start-up
+    // attached it.
+    //
     // The steps run in this order: home directory to the data library, help
     // method, attach to the connection handle (connected flag set), the
     // relational start-up for connection type 1, create the query,
@@ -58,21 +63,28 @@ public:
     // 3001, the rebuild's code, 3002 for the wizard's 0) without deleting the
     // query or disconnecting; only the wizard's 0 writes the changed flag.
     //
-    // After the wizard: NA spelling (cut to 19 bytes at a character
-    // boundary), measure count, serialiser, column description, change
-    // test, text to the host. Every such path writes the changed flag (1 only
-    // when the change test says so), deletes the query, detaches the
-    // databases and disconnects. Outcomes: 3004 when the wizard was not
-    // finished or the query has no measures; 3003 when it has more than 255
-    // measures or more than 255 column records (their counts travel in one
-    // byte), with nothing handed over; the serialiser's or column
-    // description's code; 3003 when the host's new block cannot be
-    // allocated (the definition pointer then holds null); 3006 when the
-    // query cannot be deleted. Only with 0 do the column records pass to the
-    // host.
+    // After the wizard: NA spelling (setNaSpelling), measure count,
+    // serialiser, column description, change test, text to the host. Every
+    // such path writes the changed flag (1 only when the change test says
+    // so), deletes the query, detaches the databases and disconnects.
+    // Outcomes: 3004 when the wizard was not finished or the query has no
+    // measures; 3003 when it has more than 255 measures or more than 255
+    // column records (their counts travel in one byte), with nothing handed
+    // over; the serialiser's or column description's code; 3003 when the NA
+    // spelling cannot be kept, or when the host's new block cannot be
+    // allocated (the host's definition pointer and its text then stay as
+    // they were); 3006 when the query cannot be deleted. Only with 0 do the
+    // column records pass to the host. A host whose pointer holds null gets
+    // a block of its own even for an empty text.
     ResultCode edit(ServerConnection *connection, char **definition, uint8_t *changed,
                     uint8_t *measureCount, const char *helpPath, PWQCOL **columns,
                     uint8_t *columnCount);
+
+    // Keeps the server's NA spelling as "shw naspell" printed it: whole in
+    // naSpellingText, which every comparison of a server reply uses, and its
+    // first 19 bytes, cut at a character boundary, in the fixed field
+    // naSpelling. false when memory runs out (naSpellingText is then empty).
+    bool setNaSpelling(const char *spelling);
 
     // Detaches the databases of the data library, reading index 0 in at most
     // as many passes as there were databases at the start; 0 without a
@@ -94,7 +106,8 @@ public:
     CustomMeasure *customMeasures;      // owned; the custom-measure table
     int32_t customMeasureCount;         // -1 while the table has not been read
     int32_t customMeasureRecordCounter; // numbers the CMeasure%dd / %df records
-    char naSpelling[kNaSpellingSize];   // the server's not-available spelling
+    char naSpelling[kNaSpellingSize];   // the NA spelling's first 19 bytes; compared with nothing
+    GrowableText naSpellingText;        // the server's not-available spelling, whole
     uint32_t helpMethod;                // handed to QVSetKHVMethod
 };
 

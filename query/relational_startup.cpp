@@ -57,11 +57,17 @@ bool twoZeroTerminator() {
 
 // Whether the command can carry the value inside single quotes: it holds no
 // quote (which would end the quoted text) and no line end (which would end
-// the statement).
-bool carriable(const FieldText &value) {
-    for (size_t i = 0; i < value.length; ++i)
-        if (value.text[i] == '\'' || value.text[i] == '\r' || value.text[i] == '\n')
+// the statement), and, for a value of the sixth argument (login), no
+// backslash followed by n (its separator). The value is read character by
+// character: a byte of a double-byte character, or of the double-byte state
+// of a shift-sensitive set, is no delimiter, whatever its code.
+bool carriable(const FieldText &value, bool login) {
+    bool afterBackslash = false;
+    for (CharCursor c(value.text); !c.atEnd(); c.step()) {
+        if (c.is('\'') || c.is('\r') || c.is('\n') || (login && afterBackslash && c.is('n')))
             return false;
+        afterBackslash = c.is('\\');
+    }
     return true;
 }
 
@@ -111,10 +117,10 @@ struct StartupValues {
     bool carried() const {
         const FieldText *quoted[] = {&quorvelId, &stem, &masterDatabase, &serverScript};
         for (const FieldText *value : quoted)
-            if (!carriable(*value))
+            if (!carriable(*value, false))
                 return false;
         for (const FieldText &value : login)
-            if (!carriable(value) || strstr(value.text, kLoginSeparator) != nullptr)
+            if (!carriable(value, true))
                 return false;
         return true;
     }

@@ -31,11 +31,15 @@
 //
 // Refused with 2017 before any command is sent, because the command would
 // not carry them as they are:
-//   - a value holding a single quote, a CR or an LF byte (the command
-//     language quotes values with single quotes and has no escape; a line
-//     end would end the statement);
+//   - a value holding a single quote, a CR or an LF (the command language
+//     quotes values with single quotes and has no escape; a line end would
+//     end the statement);
 //   - a relational user ID, password, server name or server type holding a
 //     backslash followed by n, the separator of the sixth argument;
+//   these are single-byte characters: a byte of a double-byte character
+//   that has such a code (a GBK character whose second byte is 0x5C, any
+//   byte in the double-byte state of a shift-sensitive set) is sent as it
+//   is;
 //   - a character set whose texts end in two zero bytes: its characters hold
 //     zero bytes, and a command is a byte string that ends at its first zero
 //     byte.

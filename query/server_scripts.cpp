@@ -21,7 +21,7 @@ bool buildCommand(GrowableText *command, const char *before, const char *name, c
 }
 
 bool isNaReply(const QuerySession *session, const char *reply) {
-    return strcmp(reply, session->naSpelling) == 0;
+    return strcmp(reply, session->naSpellingText.text()) == 0;
 }
 
 CustomMeasure *findCustomMeasure(QuerySession *session, const char *name) {

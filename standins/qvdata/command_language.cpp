@@ -467,10 +467,23 @@ Value Interpreter::startup(const std::vector<Value> &args) {
             throw CommandError(p + " takes texts, not NA");
     if (args[1].text != "6")
         throw CommandError(p + ": interface version '" + args[1].text + "' is not supported");
+    // The login's values each end in a backslash and n. On a byteTexts
+    // server a byte from 0x81 to 0xFE starts a double-byte character, whose
+    // second byte belongs to it even when it has the backslash code.
     std::vector<std::string> login;
-    std::string rest = args[5].text;
-    for (size_t at; (at = rest.find("\\n")) != std::string::npos; rest.erase(0, at + 2))
-        login.push_back(rest.substr(0, at));
+    std::string rest;
+    const std::string &argument = args[5].text;
+    for (size_t i = 0; i < argument.size();) {
+        size_t bytes = s_.model().byteTexts && isDoubleByteLead(argument[i]) && i + 1 < argument.size() ? 2 : 1;
+        if (bytes == 1 && argument.compare(i, 2, "\\n") == 0) {
+            login.push_back(rest);
+            rest.clear();
+            i += 2;
+            continue;
+        }
+        rest.append(argument, i, bytes);
+        i += bytes;
+    }
     if (login.size() != 4 || !rest.empty())
         throw CommandError(p + ": the login argument must be user\\npassword\\nserver\\ntype\\n");
     if (!rel.users.empty()) {

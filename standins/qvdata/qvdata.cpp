@@ -4,6 +4,8 @@
 // and turns each call into work on a ServerSession, logging it.
 #include "standins/qvdata/qvdata_standin.h"
 
+#include <algorithm>
+#include <deque>
 #include <fstream>
 #include <map>
 #include <memory>
@@ -59,9 +61,43 @@ Library &lib() {
 std::string str(const char *p) { return p == nullptr ? std::string() : std::string(p); }
 std::string num(long long n) { return std::to_string(n); }
 
+// The texts returned while qvStandinOverwriteReturnedTexts is on, each in a
+// block of its own. Every call into the library first overwrites those not
+// yet overwritten with 'X' (their lengths kept), as a library that reuses
+// its return buffers would. The last kKeptTexts stay allocated, so that a
+// caller that kept a pointer reads X's rather than freed memory. This lives
+// outside Library: qvStandinReset keeps the mode.
+struct ReturnedTexts {
+    static constexpr size_t kKeptTexts = 64;
+    bool overwrite = false;
+    std::deque<std::string> texts;  // push_back and pop_front leave the others in place
+    size_t fresh = 0;               // texts at the back not yet overwritten
+};
+
+ReturnedTexts &returnedTexts() {
+    static ReturnedTexts texts;
+    return texts;
+}
+
+void enterCall() {
+    ReturnedTexts &r = returnedTexts();
+    for (; r.fresh > 0; --r.fresh) {
+        std::string &text = r.texts[r.texts.size() - r.fresh];
+        std::fill(text.begin(), text.end(), 'X');
+    }
+}
+
 const char *give(const std::string &text) {
-    lib().reply = text;
-    return lib().reply.c_str();
+    ReturnedTexts &r = returnedTexts();
+    if (!r.overwrite) {
+        lib().reply = text;
+        return lib().reply.c_str();
+    }
+    r.texts.push_back(text);
+    ++r.fresh;
+    while (r.texts.size() > ReturnedTexts::kKeptTexts)
+        r.texts.pop_front();
+    return r.texts.back().c_str();
 }
 
 void note(const std::string &text) { lib().notes.push_back(text); }
@@ -230,10 +266,18 @@ std::string readFile(const char *path, bool &ok) {
 
 extern "C" {
 
-int32_t qvStandinPagewrightCalls(void) { return lib().pagewrightCalls; }
-int32_t qvStandinPagewrightFlag(void) { return lib().pagewrightFlag; }
+int32_t qvStandinPagewrightCalls(void) {
+    enterCall();
+    return lib().pagewrightCalls;
+}
+
+int32_t qvStandinPagewrightFlag(void) {
+    enterCall();
+    return lib().pagewrightFlag;
+}
 
 int16_t qvStandinOpenServer(const char *modelFile) {
+    enterCall();
     bool ok = false;
     std::string json = readFile(modelFile, ok);
     if (!ok || json.empty()) {
@@ -243,9 +287,13 @@ int16_t qvStandinOpenServer(const char *modelFile) {
     return openServer(json, str(modelFile));
 }
 
-int16_t qvStandinOpenServerText(const char *modelJson) { return openServer(str(modelJson), "model text"); }
+int16_t qvStandinOpenServerText(const char *modelJson) {
+    enterCall();
+    return openServer(str(modelJson), "model text");
+}
 
 int32_t qvStandinCloseServer(int16_t handle) {
+    enterCall();
     Library &l = lib();
     if (l.servers.erase(handle) == 0)
         return 0;
@@ -255,11 +303,18 @@ int32_t qvStandinCloseServer(int16_t handle) {
     return 1;
 }
 
-int16_t qvStandinAttachedServer(void) { return session() == nullptr ? 0 : lib().attached; }
+int16_t qvStandinAttachedServer(void) {
+    enterCall();
+    return session() == nullptr ? 0 : lib().attached;
+}
 
-const char *qvStandinLastError(void) { return give(lib().lastError); }
+const char *qvStandinLastError(void) {
+    enterCall();
+    return give(lib().lastError);
+}
 
 int32_t qvStandinSetWizardPlans(int16_t handle, const char *plansJson) {
+    enterCall();
     Library &l = lib();
     auto it = l.servers.find(handle);
     if (it == l.servers.end()) {
@@ -278,6 +333,7 @@ int32_t qvStandinSetWizardPlans(int16_t handle, const char *plansJson) {
 }
 
 int32_t qvStandinFailNext(const char *function, int32_t count) {
+    enterCall();
     for (const char *fn : kFunctions)
         if (str(function) == fn) {
             lib().failures[fn] = count;
@@ -289,6 +345,7 @@ int32_t qvStandinFailNext(const char *function, int32_t count) {
 }
 
 int32_t qvStandinFailCommand(const char *prefix, int32_t count) {
+    enterCall();
     if (str(prefix).empty()) {
         lib().lastError = "a failing command needs a prefix";
         return 0;
@@ -298,17 +355,33 @@ int32_t qvStandinFailCommand(const char *prefix, int32_t count) {
     return 1;
 }
 
-int32_t qvStandinLogCount(void) { return static_cast<int32_t>(lib().log.size()); }
+int32_t qvStandinLogCount(void) {
+    enterCall();
+    return static_cast<int32_t>(lib().log.size());
+}
 
 const char *qvStandinLogEntry(int32_t index) {
+    enterCall();
     const CallLog &log = lib().log;
     return give(index >= 0 && static_cast<size_t>(index) < log.size() ? log.entry(index) : "");
 }
 
-const char *qvStandinLogText(void) { return give(lib().log.text()); }
-void qvStandinClearLog(void) { lib().log.clear(); }
+const char *qvStandinLogText(void) {
+    enterCall();
+    return give(lib().log.text());
+}
+void qvStandinClearLog(void) {
+    enterCall();
+    lib().log.clear();
+}
+
+void qvStandinOverwriteReturnedTexts(int32_t on) {
+    enterCall();
+    returnedTexts().overwrite = on != 0;
+}
 
 void qvStandinReset(void) {
+    enterCall();
     Library &l = lib();
     int32_t calls = l.pagewrightCalls, flag = l.pagewrightFlag;
     l = Library();
@@ -317,16 +390,24 @@ void qvStandinReset(void) {
 }
 
 int32_t QVPagewright(int32_t flag) {
+    enterCall();
     ++lib().pagewrightCalls;
     lib().pagewrightFlag = flag;
     return logResult("QVPagewright", {num(flag)}, 1);
 }
 
-void QVSetTarsikHome(const char *home) { logCall("QVSetTarsikHome", {quoted(home)}, ""); }
+void QVSetTarsikHome(const char *home) {
+    enterCall();
+    logCall("QVSetTarsikHome", {quoted(home)}, "");
+}
 
-void QVSetKHVMethod(uint32_t method) { logCall("QVSetKHVMethod", {num(method)}, ""); }
+void QVSetKHVMethod(uint32_t method) {
+    enterCall();
+    logCall("QVSetKHVMethod", {num(method)}, "");
+}
 
 int32_t QVConnectHandle(int16_t handle) {
+    enterCall();
     int32_t ok = !failing("QVConnectHandle") && lib().servers.count(handle) != 0;
     if (ok)
         lib().attached = handle;
@@ -334,11 +415,13 @@ int32_t QVConnectHandle(int16_t handle) {
 }
 
 void QVDisconnect(void) {
+    enterCall();
     lib().attached = 0;
     logCall("QVDisconnect", {}, "");
 }
 
 void QVClose(void) {
+    enterCall();
     Library &l = lib();
     l.attached = 0;
     for (auto &s : l.servers)
@@ -348,6 +431,7 @@ void QVClose(void) {
 }
 
 const char *QVCreateQuery(void) {
+    enterCall();
     ServerSession *s = failing("QVCreateQuery") ? nullptr : session();
     std::string name;
     if (s != nullptr) {
@@ -361,6 +445,7 @@ const char *QVCreateQuery(void) {
 }
 
 int32_t QVDeleteQuery(const char *query) {
+    enterCall();
     ServerSession *s = failing("QVDeleteQuery") ? nullptr : session();
     int32_t ok = 0;
     if (s != nullptr)
@@ -373,6 +458,7 @@ int32_t QVDeleteQuery(const char *query) {
 }
 
 const char *QVGetOption(const char *name) {
+    enterCall();
     auto it = lib().options.find(str(name));
     std::string out = failing("QVGetOption") || it == lib().options.end() ? "" : it->second;
     logCall("QVGetOption", {quoted(name)}, quoted(out));
@@ -380,12 +466,14 @@ const char *QVGetOption(const char *name) {
 }
 
 void QVSetOption(const char *name, const char *value) {
+    enterCall();
     if (!failing("QVSetOption") && !str(name).empty())
         lib().options[str(name)] = str(value);
     logCall("QVSetOption", {quoted(name), quoted(value)}, "");
 }
 
 int32_t QVStartWizard(const char *query, int32_t flags) {
+    enterCall();
     ServerSession *s = failing("QVStartWizard") ? nullptr : session();
     Query *q = s == nullptr ? nullptr : s->findQuery(str(query));
     int32_t result = 0;
@@ -401,6 +489,7 @@ int32_t QVStartWizard(const char *query, int32_t flags) {
 }
 
 const char *QVExecuteEx(const char *command, int32_t *ok) {
+    enterCall();
     ServerSession *s = session();
     CommandResult r;
     if (failing("QVExecuteEx") || failingCommand(str(command))) {
@@ -419,6 +508,7 @@ const char *QVExecuteEx(const char *command, int32_t *ok) {
 }
 
 const char *QVExecute(const char *command) {
+    enterCall();
     ServerSession *s = session();
     std::string out;
     if (failing("QVExecute") || failingCommand(str(command)))
@@ -432,6 +522,7 @@ const char *QVExecute(const char *command) {
 }
 
 int16_t QVGetDatabaseCount(void) {
+    enterCall();
     ServerSession *s = failing("QVGetDatabaseCount") ? nullptr : session();
     int16_t n = s == nullptr ? 0 : count16(s->attached().size());
     logCall("QVGetDatabaseCount", {}, num(n));
@@ -439,6 +530,7 @@ int16_t QVGetDatabaseCount(void) {
 }
 
 const char *QVGetDatabase(int32_t index, int32_t form) {
+    enterCall();
     ServerSession *s = failing("QVGetDatabase") ? nullptr : session();
     std::string out;
     if (s != nullptr && index >= 0 && index < static_cast<int32_t>(s->attached().size()))
@@ -447,11 +539,18 @@ const char *QVGetDatabase(int32_t index, int32_t form) {
     return give(out);
 }
 
-int32_t QVDatabaseAttach(const char *database) { return databaseCall("QVDatabaseAttach", database, true); }
+int32_t QVDatabaseAttach(const char *database) {
+    enterCall();
+    return databaseCall("QVDatabaseAttach", database, true);
+}
 
-int32_t QVDatabaseDetach(const char *database) { return databaseCall("QVDatabaseDetach", database, false); }
+int32_t QVDatabaseDetach(const char *database) {
+    enterCall();
+    return databaseCall("QVDatabaseDetach", database, false);
+}
 
 int16_t QVGetMeasureCount(const char *query) {
+    enterCall();
     Query *q = failing("QVGetMeasureCount") ? nullptr : queryNamed(query);
     int16_t n = q == nullptr ? 0 : count16(q->measures.size());
     logCall("QVGetMeasureCount", {quoted(query)}, num(n));
@@ -459,6 +558,7 @@ int16_t QVGetMeasureCount(const char *query) {
 }
 
 const char *QVGetMeasureName(const char *query, int32_t index) {
+    enterCall();
     const QueryMeasure *m = failing("QVGetMeasureName") ? nullptr : measureAt(query, index);
     std::string out = m == nullptr ? "" : m->name;
     logCall("QVGetMeasureName", {quoted(query), num(index)}, quoted(out));
@@ -466,6 +566,7 @@ const char *QVGetMeasureName(const char *query, int32_t index) {
 }
 
 const char *QVGetMeasureDatabase(const char *query, int32_t index, int32_t form) {
+    enterCall();
     const QueryMeasure *m = failing("QVGetMeasureDatabase") ? nullptr : measureAt(query, index);
     std::string out = m == nullptr ? "" : databaseText(m->database, form);
     logCall("QVGetMeasureDatabase", {quoted(query), num(index), num(form)}, quoted(out));
@@ -473,6 +574,7 @@ const char *QVGetMeasureDatabase(const char *query, int32_t index, int32_t form)
 }
 
 int16_t QVGetMeasures(const char *database) {
+    enterCall();
     ServerSession *s = failing("QVGetMeasures") ? nullptr : session();
     std::vector<ListedMeasure> &list = lib().measureList;
     list.clear();
@@ -485,13 +587,18 @@ int16_t QVGetMeasures(const char *database) {
     return n;
 }
 
-const char *QVGetMeasure(int32_t index) { return listedText("QVGetMeasure", index, &ListedMeasure::name); }
+const char *QVGetMeasure(int32_t index) {
+    enterCall();
+    return listedText("QVGetMeasure", index, &ListedMeasure::name);
+}
 
 const char *QVGetMeasureDesc(int32_t index) {
+    enterCall();
     return listedText("QVGetMeasureDesc", index, &ListedMeasure::description);
 }
 
 int16_t QVGetDimEdgeCount(const char *query, int32_t edge) {
+    enterCall();
     Query *q = failing("QVGetDimEdgeCount") ? nullptr : queryNamed(query);
     int16_t n = q == nullptr || edge < 0 || edge > 2 ? 0 : count16(q->edges[edge].size());
     logCall("QVGetDimEdgeCount", {quoted(query), num(edge)}, num(n));
@@ -499,31 +606,38 @@ int16_t QVGetDimEdgeCount(const char *query, int32_t edge) {
 }
 
 const char *QVGetDimensionName(const char *query, int32_t edge, int32_t index) {
+    enterCall();
     return dimensionText("QVGetDimensionName", query, edge, index, &CubeDimension::name);
 }
 
 const char *QVGetDimensionDesc(const char *query, int32_t edge, int32_t index) {
+    enterCall();
     return dimensionText("QVGetDimensionDesc", query, edge, index, &CubeDimension::description);
 }
 
 const char *QVGetDimensionHierName(const char *query, int32_t edge, int32_t index) {
+    enterCall();
     return dimensionText("QVGetDimensionHierName", query, edge, index, &CubeDimension::hierarchy);
 }
 
 const char *QVGetSelectionScript(const char *query, int32_t edge, int32_t index) {
+    enterCall();
     return dimensionText("QVGetSelectionScript", query, edge, index, &CubeDimension::selection);
 }
 
 const char *QVGetSelectionSortScript(const char *query, int32_t edge, int32_t index) {
+    enterCall();
     return dimensionText("QVGetSelectionSortScript", query, edge, index, &CubeDimension::sort);
 }
 
 int32_t QVIsMeasureDimension(const char *query, int32_t edge, int32_t index) {
+    enterCall();
     const CubeDimension *d = failing("QVIsMeasureDimension") ? nullptr : dimension(query, edge, index);
     return logResult("QVIsMeasureDimension", dimArgs(query, edge, index), d != nullptr && d->isMeasure);
 }
 
 int32_t QVAddMeasure(const char *query, const char *measure, const char *database) {
+    enterCall();
     Query *q = failing("QVAddMeasure") ? nullptr : queryNamed(query);
     std::string why;
     int32_t ok = q != nullptr && addMeasure(*session(), *q, str(measure), str(database), why);
@@ -533,6 +647,7 @@ int32_t QVAddMeasure(const char *query, const char *measure, const char *databas
 }
 
 int32_t QVCreateCube(const char *query) {
+    enterCall();
     Query *q = failing("QVCreateCube") ? nullptr : queryNamed(query);
     std::string why;
     int32_t ok = q != nullptr && createCube(*session(), *q, why);
@@ -542,6 +657,7 @@ int32_t QVCreateCube(const char *query) {
 }
 
 int32_t QVRunQuery(const char *query) {
+    enterCall();
     Query *q = failing("QVRunQuery") ? nullptr : queryNamed(query);
     int32_t ok = q != nullptr && q->cubeBuilt && q->cubeCurrent;
     if (ok)
@@ -553,6 +669,7 @@ int32_t QVRunQuery(const char *query) {
 
 int32_t QVSetDimensionEdge(const char *query, const char *dimension, int32_t edge, int32_t position,
                            int32_t flag) {
+    enterCall();
     Query *q = failing("QVSetDimensionEdge") ? nullptr : queryNamed(query);
     std::string why;
     int32_t ok = q != nullptr && placeDimension(*q, str(dimension), edge, position, flag, why);
@@ -564,6 +681,7 @@ int32_t QVSetDimensionEdge(const char *query, const char *dimension, int32_t edg
 
 int32_t QVSetScript(const char *query, const char *dimension, const char *selectionScript,
                     const char *sortScript) {
+    enterCall();
     Query *q = failing("QVSetScript") ? nullptr : queryNamed(query);
     std::string why, selection = str(selectionScript), sort = str(sortScript);
     int32_t ok = q != nullptr && setScripts(*q, str(dimension), &selection, &sort, why);

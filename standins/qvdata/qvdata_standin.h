@@ -15,7 +15,8 @@
  * - Every function copes with null texts (as empty) and with a library that
  *   is attached to no server (texts empty, counts 0, results 0; QVExecute
  *   prints an error). A returned text is never null and stays valid until
- *   the next call into the library, these host-side functions included.
+ *   the next call into the library, these host-side functions included
+ *   (see qvStandinOverwriteReturnedTexts for a library that spoils it then).
  * - QVDisconnect detaches the library from its server; the server keeps its
  *   state, so a later QVConnectHandle finds the queries and databases it
  *   left. QVClose also deletes every query of every server. Options belong
@@ -100,9 +101,17 @@ QVDATA_API const char *qvStandinLogEntry(int32_t index);
 QVDATA_API const char *qvStandinLogText(void);
 QVDATA_API void qvStandinClearLog(void);
 
+/* With on nonzero, every later call into the library (these host-side
+ * functions included) first overwrites each text the library returned
+ * before with 'X' bytes, its length kept, as a library may that reuses its
+ * return buffers: a caller that keeps a returned text across a call, or
+ * passes it back into the library, then sees X's. 0 switches it off (the
+ * default). qvStandinReset keeps the setting. */
+QVDATA_API void qvStandinOverwriteReturnedTexts(int32_t on);
+
 /* Back to the state of a freshly loaded library: every server closed,
  * options, failures and the log cleared, query numbering restarted. The
- * QVPagewright counters are kept. */
+ * QVPagewright counters and the overwriting of returned texts are kept. */
 QVDATA_API void qvStandinReset(void);
 
 #ifdef __cplusplus

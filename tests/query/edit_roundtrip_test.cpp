@@ -42,8 +42,10 @@ struct Outcome {
 };
 
 // One edit as a host makes it: stored is the host's own block (null: a new
-// query); the wizard plays plan ("": the server's next plan).
-Outcome edit(int16_t handle, const char *stored, const std::string &plan) {
+// query); the wizard plays plan ("": the server's next plan); the host's
+// settings and credentials blocks are zero unless given.
+Outcome edit(int16_t handle, const char *stored, const std::string &plan,
+             ConnectionSettings settings = {}, Credentials credentials = {}) {
     Outcome o;
     if (!plan.empty())
         EXPECT_EQ(qvStandinSetWizardPlans(handle, plan.c_str()), 1) << qvStandinLastError();
@@ -53,8 +55,6 @@ Outcome edit(int16_t handle, const char *stored, const std::string &plan) {
         own.assign(stored, stored + strlen(stored) + 1);
         definition = own.data();
     }
-    Credentials credentials{};
-    ConnectionSettings settings{};
     HostConnection host = {0, 0, &credentials, &settings, handle};
     uint8_t changed = 0xEE, measures = 0xEE, columnCount = 0;
     PWQCOL *columns = nullptr;
@@ -158,6 +158,30 @@ TEST_F(EditRoundTripTest, ASavedSalesQueryReopensUnchangedAndHandsNothingBack) {
     EXPECT_EQ(saved.columns.size(), 13u);
     expectUnchangedReopening();
     // Reopened again and again, it stays as it was saved.
+    expectUnchangedReopening();
+}
+
+// The relational edit leaves the name of its data database in the
+// process-wide connection; the next edit, of a plain server that has a
+// database of that name, must still attach it to reopen a stored query.
+TEST_F(EditRoundTripTest, ARelationalEditDoesNotSteerTheNextEditOfAPlainServer) {
+    handle = qvStandinOpenServerText(R"({"databases": [{"name": "SLYDATA", "path": "C:\\qv\\SLYDATA.DB",
+        "dimensions": [{"name": "STORE"}], "measures": [{"name": "QTY"}]}]})");
+    ASSERT_GT(handle, 0) << qvStandinLastError();
+    savedBy(R"({"steps": [{"addMeasure": "QTY", "database": "SLYDATA"}]})");
+    ASSERT_NE(saved.text.find("DB0=SLYDATA.DB\\\n"), std::string::npos) << saved.text;
+
+    int16_t retail = qvStandinOpenServer(sourceFile("demo/servers/retail-sollary.json").c_str());
+    ASSERT_GT(retail, 0) << qvStandinLastError();
+    ConnectionSettings settings{};
+    settings.connectionType = 1;
+    strcpy(settings.masterDatabase, "/srv/quorvel/sys/DSCODE.db");
+    strcpy(settings.serverScript, "DS.STARTUP");
+    Credentials credentials{};
+    strcpy(credentials.relationalUserId, "scott");
+    strcpy(credentials.relationalPassword, "tiger");
+    ASSERT_EQ(edit(retail, nullptr, "", settings, credentials).result, kOk);
+
     expectUnchangedReopening();
 }
 

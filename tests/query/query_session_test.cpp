@@ -47,6 +47,7 @@ struct Steps {
     ResultCode describe = kOk;
     int32_t change = 1;
     int32_t records = 3;  // column records that the column description makes
+    bool emptyText = false;  // the column description leaves the host's text empty
 };
 Steps steps;
 std::string rebuildText;     // the text the rebuild was given
@@ -95,6 +96,10 @@ ResultCode describeDouble(QuerySession *session) {
         memcpy(block, name.c_str(), name.size() + 1);
         session->columnRecords[i].name = block;
         session->columnRecords[i].position = static_cast<uint8_t>(i + 1);
+    }
+    if (steps.emptyText) {
+        session->definitionText.clear();
+        return kOk;
     }
     return produceHostText(session->outputDefinition, &session->definitionText) ? kOk : kOutOfMemory;
 }
@@ -317,6 +322,7 @@ TEST_F(QuerySessionTest, OutcomesAfterTheWizard) {
         {"255 column records", kOk, 1, 2, 255, kNewText},
         {"256 column records", kOutOfMemory, 0, 2, 0, nullptr},
         {"unchanged", kOk, 0, 2, 3, nullptr},
+        {"empty text for a new query", kOk, 1, 2, 3, ""},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -344,6 +350,8 @@ TEST_F(QuerySessionTest, OutcomesAfterTheWizard) {
             steps.records = 256;
         if (name == "unchanged")
             steps.change = 0;
+        if (name == "empty text for a new query")
+            steps.emptyText = true;
         qvStandinClearLog();
 
         HostEdit edit(handle);

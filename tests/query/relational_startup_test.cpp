@@ -402,6 +402,47 @@ TEST_F(RelationalStartupTest, AValueLeftInTheDoubleByteStateIsClosedBeforeItsQuo
                      "'\x0E\x41\x42\x0F\\ntiger\\nretail-db\\nORACLE\\n',-\n'GUEST');pop ifcopy"));
 }
 
+// A delimiter code inside a double-byte character is no delimiter: a GBK
+// character whose second byte is 0x5C followed by n, and a quote, CR, LF or
+// backslash-n pair in the double-byte state of a shift-sensitive set, go out
+// as they are.
+TEST_F(RelationalStartupTest, DelimiterCodesInsideDoubleByteCharactersAreSentUnchanged) {
+    const struct {
+        const char *charset;
+        const char *password;
+    } cases[] = {
+        {"GBK", "\x95\\n"},             // 0x95 0x5C is one character, then n
+        {"SOSI", "\x0E\x41\x27\x0F"},
+        {"SOSI", "\x0E\x0D\x41\x0F"},
+        {"SOSI", "\x0E\x41\x0A\x0F"},
+        {"SOSI", "\x0E\x5C\x6E\x0F"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(quoted(c.password));
+        initModule(c.charset);
+        qvStandinReset();
+        sample();
+        put(credentials.relationalPassword, c.password);
+        open(model(true, "{}"));
+        relationalStartup(&connection);
+        std::string sent = "QVExecuteEx(" +
+                           quoted("push ifcopy;ifcopy=no;call DS.STARTUP('Q7',-\n'6',-\n'sales',-\n"
+                                  "'C:/data/sales.db',-\n'C:/ds/start.prg',-\n'scott\\n" +
+                                  std::string(c.password) + "\\nretail-db\\nORACLE\\n',-\n'GUEST');pop ifcopy") +
+                           ", &ok) = ";
+        EXPECT_EQ(startupEntry().substr(0, sent.size()), sent);
+    }
+    // A server that reads the login in the double-byte set takes it.
+    initModule("GBK");
+    qvStandinReset();
+    sample();
+    put(credentials.relationalPassword, "\x95\\n");
+    std::string json = model(true, R"({"scott": "\u0095\\n"})");
+    open("{\"byteTexts\": true, " + json.substr(1));
+    EXPECT_EQ(relationalStartup(&connection), kOk) << qvStandinLogText();
+    EXPECT_STREQ(connection.relationalDatabase.text(), "SLY.DB");
+}
+
 TEST_F(RelationalStartupTest, TwoZeroTerminatorTextsAreRefusedBeforeAnythingIsSent) {
     initModule("UCS2");
     open(model(true));

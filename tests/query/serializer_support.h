@@ -129,8 +129,7 @@ protected:
     }
     void readNaSpelling() {
         QVExecute("qv_otherappdtbs = na");
-        snprintf(session_->naSpelling, sizeof session_->naSpelling, "%s",
-                 QVExecute("shw naspell"));
+        EXPECT_TRUE(session_->setNaSpelling(QVExecute("shw naspell")));
     }
     QuerySession &session() { return *session_; }
     const char *query() { return session_->queryName.text(); }

@@ -197,6 +197,20 @@ TEST_F(ServerScriptsTest, LongLabelIsTheReplyOrTheName) {
                                          "shw obj(property 'LONGLABELFRM' 'STORE')"}));
 }
 
+// A spelling longer than 19 bytes is still the NA spelling: no long label
+// is made of it, no custom-measure table of the list it answers.
+TEST_F(ServerScriptsTest, ALongNaSpellingIsComparedWhole) {
+    openText(R"json({"naSpelling": "NOT.AVAILABLE.ON.THIS.SERVER",
+      "databases": [{"name": "SALES", "path": "SALES.DB", "dimensions": [{"name": "STORE"}]}]})json");
+    readNaSpelling();
+    GrowableText label;
+    ASSERT_TRUE(longLabel(&session(), "STORE", &label));
+    EXPECT_STREQ(label.text(), "STORE");
+    ASSERT_TRUE(loadCustomMeasures(&session()));
+    EXPECT_EQ(session().customMeasures, nullptr);
+    EXPECT_EQ(session().customMeasureCount, 0);
+}
+
 TEST_F(ServerScriptsTest, CustomMeasureRecordsFollowTheTableOrderAndTheCounter) {
     ASSERT_TRUE(loadCustomMeasures(&session()));
     ASSERT_TRUE(markCustomMeasure(&session(), "C2"));

@@ -321,6 +321,25 @@ TEST_F(LibraryTest, ATextHandedBackAsAnArgumentIsReadBeforeItIsReplaced) {
     EXPECT_EQ(exec(QVExecute("show 'shw naspell'")), "NA");
 }
 
+// In the overwriting mode a text handed back reads as X's of its length,
+// whichever call comes next, and the mode outlives a reset.
+TEST_F(LibraryTest, TheOverwritingModeSpoilsEachReturnedTextAtTheNextCall) {
+    qvStandinOverwriteReturnedTexts(1);
+    qvStandinReset();
+    EXPECT_EQ(qvStandinOpenServerText(smallModel()), 1);
+    QVConnectHandle(1);
+    QVDatabaseAttach("SALES");
+    const char *name = QVGetDatabase(0, 0);
+    EXPECT_STREQ(name, "SALES");
+    EXPECT_EQ(QVDatabaseDetach(name), 0);
+    EXPECT_STREQ(name, "XXXXX");
+    const char *option = QVGetOption("DefaultAttachMode");
+    qvStandinLogCount();
+    EXPECT_STREQ(option, "XX");
+    qvStandinOverwriteReturnedTexts(0);
+    EXPECT_EQ(QVDatabaseDetach(QVGetDatabase(0, 0)), 1);
+}
+
 TEST_F(LibraryTest, ResetClosesEverythingButKeepsTheLoadCount) {
     int32_t calls = qvStandinPagewrightCalls();
     EXPECT_EQ(QVPagewright(1), 1);

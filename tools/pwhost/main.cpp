@@ -9,6 +9,7 @@
 #endif
 
 #include "host/tsknls.h"
+#include "standins/qvdata/qvdata_standin.h"
 #include "tools/pwhost/host.h"
 
 namespace {
@@ -84,6 +85,8 @@ void printHelp(FILE *out) {
             "  --module PATH        load the module from PATH instead of beside pwhost\n"
             "  --server MODEL.json  open a simulated server on MODEL.json (the host's connection)\n"
             "  --trace              print the data library's call log after the command\n"
+            "  --overwrite-texts    the data library overwrites every text it returned with\n"
+            "                       X's at its next call, as one that reuses its buffers may\n"
             "  --help               print this help\n"
             "\n"
             "commands:\n");
@@ -120,6 +123,8 @@ int main(int argc, char **argv) {
             host.settings.serverModel = argv[++i];
         } else if (a == "--trace") {
             host.settings.trace = true;
+        } else if (a == "--overwrite-texts") {
+            qvStandinOverwriteReturnedTexts(1);
         } else if (a == "--option") {
             std::string kv = argv[++i];
             size_t eq = kv.find('=');
