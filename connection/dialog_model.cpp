@@ -9,6 +9,7 @@
 #endif
 
 #include "connection/connect_dialog.h"
+#include "connection/select_server.h"
 #include "host/memory.h"
 #include "platform/platform.h"
 #include "resources/resource_ids.h"
@@ -538,6 +539,19 @@ int runModelDialog(ServerConnection *connection, const DialogScript *script) {
     int result = model->run(connection, script, interactive);
     memDelete(model);
     return result;
+}
+
+namespace {
+
+const DialogScript *scriptInUse = nullptr;
+
+int runScriptInUse(ServerConnection *connection) { return runModelDialog(connection, scriptInUse); }
+
+}  // namespace
+
+void useDialogScript(const DialogScript *script) {
+    scriptInUse = script;
+    replacementDialog = script != nullptr ? runScriptInUse : nullptr;
 }
 
 #ifndef _WIN32

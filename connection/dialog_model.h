@@ -164,4 +164,9 @@ private:
 // allocated).
 int runModelDialog(ServerConnection *connection, const DialogScript *script);
 
+// Makes selectServer (and so cbqSelectServer) run the window model driven by
+// script in place of the platform's dialog, until it is called with null.
+// The script must outlive its use.
+void useDialogScript(const DialogScript *script);
+
 #endif  // CBQ_CONNECTION_DIALOG_MODEL_H

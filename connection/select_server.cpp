@@ -4,7 +4,6 @@
 
 #include "connection/connect_string.h"
 #include "connection/connection_directories.h"
-#include "connection/dialog_model.h"
 #include "connection/dialog_state.h"
 #include "connection/dialog_window.h"
 #include "connection/server_connection.h"
@@ -13,7 +12,7 @@
 #include "host/result_code.h"
 #include "text/nls_text.h"
 
-const DialogScript *dialogScript = nullptr;
+int (*replacementDialog)(ServerConnection *connection) = nullptr;
 
 namespace {
 
@@ -53,8 +52,8 @@ ResultCode selectServer(ServerConnection *connection, char *connectString, char 
     if (result == kOk) {
         dialogCompact = 0;
         dialogFieldTooLong = 0;
-        int ended = dialogScript != nullptr ? runModelDialog(connection, dialogScript)
-                                            : runPlatformDialog(connection);
+        int ended = replacementDialog != nullptr ? replacementDialog(connection)
+                                                 : runPlatformDialog(connection);
         if (ended == 1)
             result = handOver(connection, connectString, pathBuffer);
         else

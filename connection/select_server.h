@@ -6,12 +6,11 @@
 #include "cbq90.h"
 
 class ServerConnection;
-struct DialogScript;
 
 // Allocates the connection's own Credentials block, finds the connection
 // directories on the first call, builds the server list and runs the
-// connect dialog: the window model driven by dialogScript when one is set
-// (connection/dialog_model.h), else the platform's dialog. On OK the
+// connect dialog: replacementDialog when one is set, else the platform's
+// dialog (runPlatformDialog). On OK the
 // connect string (connectString must hold kConnectStringSize bytes) and the
 // chosen connection file's full path (pathBuffer, at least 264 bytes) are
 // written; the server list is freed in every case.
@@ -26,8 +25,11 @@ struct DialogScript;
 // on 0.
 ResultCode selectServer(ServerConnection *connection, char *connectString, char *pathBuffer);
 
-// The actions that drive the window model instead of the platform's dialog,
-// for pwhost and tests; null (the default) uses the platform's dialog.
-extern const DialogScript *dialogScript;
+// The dialog that runs in place of the platform's, for pwhost and tests:
+// the window model driven by a script, set with useDialogScript
+// (connection/dialog_model.h). It returns what runPlatformDialog returns.
+// Null (the default) runs the platform's dialog; nothing in the module sets
+// it, so on Windows the window model need not be part of cbq90.dll.
+extern int (*replacementDialog)(ServerConnection *connection);
 
 #endif  // CBQ_CONNECTION_SELECT_SERVER_H

@@ -9,6 +9,7 @@
 #include "host/memory.h"
 #include "host/module_state.h"
 #include "host/result_code.h"
+#include "host/version.h"
 #include "query/query_session.h"
 
 extern "C" {
@@ -85,7 +86,8 @@ void cbqFreeMem(void *block) { memFree(block); }
 
 void cbqGetVer(uint8_t *v1, uint8_t *v2, uint8_t *v3, uint8_t *v4, uint8_t *v5) {
     uint8_t *out[5] = {v1, v2, v3, v4, v5};
-    const uint8_t version[5] = {9, 0, 0, 5, 0};
+    const uint8_t version[5] = {CBQ_VERSION_MAJOR, CBQ_VERSION_MINOR, CBQ_VERSION_PATCH,
+                                CBQ_VERSION_TWEAK, 0};
     for (int i = 0; i < 5; ++i)
         if (out[i] != nullptr)
             *out[i] = version[i];

@@ -4,8 +4,12 @@
 # Debian packages each part needs.
 PKGS_LINUX="cmake g++ ninja-build googletest file valgrind python3"
 PKGS_FUZZ="clang libclang-rt-14-dev"
-PKGS_WIN32="g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386 xvfb fonts-wqy-microhei locales"
+PKGS_MINGW="g++-mingw-w64-i686 binutils-mingw-w64-i686"
+PKGS_WIN32="$PKGS_MINGW wine wine32:i386 xvfb fonts-wqy-microhei locales"
 PKGS_LIBS="nlohmann-json3-dev libbenchmark-dev"
+# The release: llvm-dlltool (the Microsoft import library) and llvm-nm; for
+# checking the archive, lld-link (with clang) and unzip.
+PKGS_RELEASE="llvm lld unzip"
 
 missing_packages() {
   for p in "$@"; do
@@ -48,3 +52,33 @@ ensure_chinese_locale() {
 }
 
 jobs() { nproc 2>/dev/null || echo 2; }
+
+# use_wine_prefix PREFIX: the environment in which the Windows programs run
+# under Wine: a 32-bit prefix (made when it does not exist yet), the Chinese
+# locale, so that the module's resources show as a Chinese user sees them, no
+# Mono or Gecko installer and no debugging messages.
+use_wine_prefix() {
+  export WINEPREFIX=$1 WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  export LANG=zh_CN.UTF-8
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    echo "creating the Wine prefix $WINEPREFIX"
+    wineboot -i >/dev/null 2>&1
+    wineserver -w
+  fi
+}
+
+# start_display: a virtual X display (Xvfb) on a free number, for programs
+# that open windows; DISPLAY names it. stop_display ends it.
+start_display() {
+  local display=99
+  while [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
+  Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  xvfb_pid=$!
+  export DISPLAY=":$display"
+  for _ in $(seq 50); do [ -S "/tmp/.X11-unix/X$display" ] && break; sleep 0.2; done
+}
+
+stop_display() {
+  kill "$xvfb_pid" 2>/dev/null
+  wait "$xvfb_pid" 2>/dev/null
+}

@@ -62,7 +62,7 @@ void DialogTest::SetUp() {
 }
 
 void DialogTest::TearDown() {
-    dialogScript = nullptr;
+    useDialogScript(nullptr);
     platformRegistryDeleteKey(kLastSelectionKey);
     ConnectionTest::TearDown();
 }
@@ -89,7 +89,7 @@ Outcome DialogTest::select(const std::vector<Step> &steps, long failAt) {
     current = &outcome;
     std::vector<DialogAction> list = actions(steps);
     DialogScript script = {list.data(), list.size(), noteLine, nullptr};
-    dialogScript = &script;
+    useDialogScript(&script);
     ServerConnection *connection = memNew<ServerConnection>();
     connection->helpContext = 77;
     connection->helpFunction = helpCall;
@@ -98,7 +98,7 @@ Outcome DialogTest::select(const std::vector<Step> &steps, long failAt) {
     outcome.result = selectServer(connection, connectString.data(), path.data());
     memFailAt(0);
     memDelete(connection);
-    dialogScript = nullptr;
+    useDialogScript(nullptr);
     outcome.connectString = connectString[0] == 'x' ? "(untouched)" : connectString.data();
     outcome.path = path[0] == 'x' ? "(untouched)" : path.data();
     current = nullptr;

@@ -1,13 +1,14 @@
 #!/bin/sh
-# Checks what the built cbq90.dll says of itself: a 32-bit x86 DLL that
-# exports exactly the eight functions and imports only the three libraries and
-# Windows' own DLLs (no MinGW runtime DLL).
+# Checks what cbq90.dll as it ships says of itself: a 32-bit x86 DLL that
+# exports exactly the eight functions, imports exactly the three libraries
+# and Windows' own DLLs it has always imported (no MinGW runtime DLL), holds
+# no debug sections (they are in cbq90.dll.debug, which its debug link
+# names) and stays under 300 KiB.
 # Arguments: the DLL, the objdump to read it with.
 dll=$1
 objdump=${2:-i686-w64-mingw32-objdump}
 fail=0
-# The libraries the module calls today; each must be imported by name.
-required="QVDATA.dll tsknls9.dll tskcore9.dll"
+size_limit=307200
 
 case "$(file -b "$dll")" in
   "PE32 executable (DLL)"*"Intel 80386"*) ;;
@@ -25,18 +26,29 @@ if [ "$exports" != "$want" ]; then
   fail=1
 fi
 
-imports=$(printf '%s\n' "$dump" | sed -n 's/^[[:space:]]*DLL Name: //p' | sort -f | tr '\n' ' ')
+imports=$(printf '%s\n' "$dump" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'a-z' 'A-Z' | sort | tr '\n' ' ')
+want="ADVAPI32.DLL KERNEL32.DLL MSVCRT.DLL OLE32.DLL QVDATA.DLL TSKCORE9.DLL TSKNLS9.DLL USER32.DLL "
 echo "imports: $imports"
-for name in $required; do
-  printf '%s\n' "$imports" | tr ' ' '\n' | grep -qx "$name" || { echo "does not import $name"; fail=1; }
-done
-for name in $imports; do
-  case "$name" in
-    QVDATA.dll|tsknls9.dll|tskcore9.dll) ;;
-    KERNEL32.dll|USER32.dll|ADVAPI32.dll|ole32.dll|OLE32.dll|msvcrt.dll|GDI32.dll|VERSION.dll) ;;
-    *) echo "unexpected import: $name"; fail=1 ;;
-  esac
-done
+if [ "$imports" != "$want" ]; then
+  echo "wanted:  $want"
+  fail=1
+fi
 
-[ $fail -eq 0 ] && echo "cbq90.dll: 8 exports, imports as expected"
+sections=$("$objdump" -h "$dll" | awk '$1 ~ /^[0-9]+$/ { print $2 }' | tr '\n' ' ')
+case " $sections" in
+  *" .debug"*) echo "debug sections left in: $sections"; fail=1 ;;
+esac
+case " $sections" in
+  *" .gnu_debuglink "*) ;;
+  *) echo "no debug link (.gnu_debuglink) to its symbols: $sections"; fail=1 ;;
+esac
+
+size=$(wc -c < "$dll")
+echo "size: $size bytes"
+if [ "$size" -ge "$size_limit" ]; then
+  echo "larger than 300 KiB ($size_limit bytes)"
+  fail=1
+fi
+
+[ $fail -eq 0 ] && echo "cbq90.dll: 8 exports, imports as expected, no debug sections, under 300 KiB"
 exit $fail

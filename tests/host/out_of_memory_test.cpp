@@ -131,12 +131,12 @@ protected:
             {kActionPress, IDOK, nullptr},
         };
         DialogScript script = {actions, sizeof actions / sizeof actions[0], nullptr, nullptr};
-        dialogScript = &script;
+        useDialogScript(&script);
         std::vector<char> connectString(kConnectStringSize, 'x'), path(264, 'x');
         memFailAt(failAt);
         ResultCode result = cbqSelectServer(connectString.data(), path.data(), 0, nullptr);
         memFailAt(0);
-        dialogScript = nullptr;
+        useDialogScript(nullptr);
         connectionDirectories.clear();
         Outcome run = {result, ""};
         if (result != 0 && result != 3003)

@@ -175,11 +175,11 @@ void noteLine(void *context, const char *line) { *static_cast<std::string *>(con
 std::string select(const DialogAction *actions, size_t count) {
     std::string notes;
     DialogScript script = {actions, count, noteLine, &notes};
-    dialogScript = &script;
+    useDialogScript(&script);
     std::vector<char> connectString(kConnectStringSize, 'x'), path(264, 'x');
     connectString.back() = path.back() = 0;
     ResultCode result = cbqSelectServer(connectString.data(), path.data(), 0, nullptr);
-    dialogScript = nullptr;
+    useDialogScript(nullptr);
     return "result " + std::to_string(result) + "\nconnect string: " + connectString.data() + "\npath: " +
            path.data() + "\ndialog:\n" + notes;
 }

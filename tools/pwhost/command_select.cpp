@@ -211,9 +211,9 @@ int commandSelect(Host &host, const std::vector<std::string> &args) {
                                       a.control, a.text.c_str(), nullptr, nullptr});
     DialogScript dialog = {script.data(), script.size(), noteLine, nullptr};
     if (!actions.empty())
-        dialogScript = &dialog;
+        useDialogScript(&dialog);
     result = cbqSelectServer(connectString.data(), path, 0, helpCall);
-    dialogScript = nullptr;
+    useDialogScript(nullptr);
 #endif
     printf("result: %u %s\n", static_cast<unsigned>(result), resultCodeName(result));
     if (result != kOk)

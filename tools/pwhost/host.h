@@ -22,7 +22,8 @@ struct LoadedModule {
     cbqSetHelpFn setHelp = nullptr;
 };
 
-// Loads the module from path (the module beside pwhost when empty) and
+// Loads the module from path (when empty: the module beside pwhost, or
+// when there is none, the one in ../bin, as the release's demo folder has it) and
 // resolves every export by name. On failure returns false and says why in
 // error.
 bool loadModule(const std::string &path, LoadedModule &module, std::string &error);

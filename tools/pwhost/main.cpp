@@ -82,7 +82,7 @@ void printHelp(FILE *out) {
             "  --charset NAME       character set of the NLS environment: LATIN1 (default),\n"
             "                       GBK, SOSI (shift-sensitive) or UCS2 (two-zero terminator)\n"
             "  --option KEY=VALUE   answer the module's option KEY with VALUE (repeatable)\n"
-            "  --module PATH        load the module from PATH instead of beside pwhost\n"
+            "  --module PATH        load the module from PATH instead of beside pwhost (or ../bin)\n"
             "  --server MODEL.json  open a simulated server on MODEL.json (the host's connection)\n"
             "  --trace              print the data library's call log after the command\n"
             "  --overwrite-texts    the data library overwrites every text it returned with\n"

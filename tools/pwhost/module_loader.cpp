@@ -5,6 +5,7 @@
 #else
 #include <dlfcn.h>
 #include <limits.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -12,6 +13,12 @@ namespace {
 
 #ifdef _WIN32
 const char kModuleFile[] = "cbq90.dll";
+const char kReleaseModuleFolder[] = "..\\bin\\";
+
+bool isFile(const std::string &path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
 
 void *openLibrary(const std::string &path, std::string &error) {
     HMODULE h = LoadLibraryA(path.c_str());
@@ -27,6 +34,12 @@ void *symbol(void *library, const char *name) {
 void closeLibrary(void *library) { FreeLibrary(static_cast<HMODULE>(library)); }
 #else
 const char kModuleFile[] = "libcbq90.so";
+const char kReleaseModuleFolder[] = "../bin/";
+
+bool isFile(const std::string &path) {
+    struct stat status;
+    return stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
+}
 
 void *openLibrary(const std::string &path, std::string &error) {
     void *h = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
@@ -48,6 +61,15 @@ bool resolve(void *library, const char *name, F &out, std::string &error) {
     return out != nullptr;
 }
 
+// The module pwhost loads when no path is given: the one beside it (the
+// build folder), else the one in ../bin (the demo folder of the release
+// archive, whose bin folder holds the module).
+std::string defaultModulePath() {
+    std::string beside = programDirectory() + kModuleFile;
+    std::string release = programDirectory() + kReleaseModuleFolder + kModuleFile;
+    return !isFile(beside) && isFile(release) ? release : beside;
+}
+
 }  // namespace
 
 std::string programDirectory() {
@@ -66,7 +88,7 @@ std::string programDirectory() {
 }
 
 bool loadModule(const std::string &path, LoadedModule &module, std::string &error) {
-    std::string file = path.empty() ? programDirectory() + kModuleFile : path;
+    std::string file = path.empty() ? defaultModulePath() : path;
     module.library = openLibrary(file, error);
     if (module.library == nullptr)
         return false;
