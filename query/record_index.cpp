@@ -52,9 +52,8 @@ size_t forEachSegment(const char *text, size_t from, size_t length, size_t runSt
     while (p < end) {
         const char *equals = static_cast<const char *>(memchr(p, '=', static_cast<size_t>(end - p)));
         const char *stop = equals == nullptr ? end : equals;
-        const char *cr = static_cast<const char *>(memrchr(p, kCarriageReturn, static_cast<size_t>(stop - p)));
-        if (cr != nullptr)
-            runStart = static_cast<size_t>(cr + 1 - text);
+        for (const char *cr = p; (cr = static_cast<const char *>(memchr(cr, kCarriageReturn, static_cast<size_t>(stop - cr)))) != nullptr;)
+            runStart = static_cast<size_t>(++cr - text);
         if (equals == nullptr)
             break;
         segment(runStart, static_cast<size_t>(equals - text));
