@@ -50,11 +50,6 @@ void replaceBackslashes(char *text) {
             text[c.offset()] = '/';
 }
 
-bool twoZeroTerminator() {
-    const NlsLanguage *language = moduleState.nlsLanguage;
-    return language != nullptr && (language->flags & NLS_FLAG_TWO_ZERO_TERMINATOR) != 0;
-}
-
 // Whether the command can carry the value inside single quotes: it holds no
 // quote (which would end the quoted text) and no line end (which would end
 // the statement), and, for a value of the sixth argument (login), no
