@@ -155,6 +155,10 @@ TEST_F(TextUtilsTest, BaseNameAndStemOfAPath) {
         {"LATIN1", "dir\\", 64, "", ""},
         {"LATIN1", "", 64, "", ""},
         {"LATIN1", "a/b.", 64, "b.", "b"},
+        // The master database's stem in the relational start-up command.
+        {"LATIN1", "C:/data/sales.db", 64, "sales.db", "sales"},
+        {"LATIN1", "a/b.c/", 64, "", ""},
+        {"LATIN1", "/.profile", 64, ".profile", ""},
         // The second byte of a GBK character is no separator and no dot.
         {"LATIN1", "C:\\\x81\x5Cname.x", 64, "name.x", "name"},
         {"GBK", "C:\\\x81\x5Cname.x", 64, "\x81\x5Cname.x", "\x81\x5Cname"},
