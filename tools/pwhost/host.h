@@ -86,6 +86,19 @@ std::string visible(const char *bytes, size_t length);
 // The whole contents of a file, as bytes; false when it cannot be read.
 bool readWholeFile(const std::string &path, std::string &contents);
 int printRecords(const QueryDefinition &definition);
+
+// A record of one definition that an older one lacks (added) or holds with
+// another value (oldValue), as the change test compares them: each name (any
+// bytes, zero bytes too) looked up in both with findRecord.
+struct RecordChange {
+    std::string name;
+    std::string value;
+    bool added;
+    std::string oldValue;  // empty when added
+};
+// The records of `after` that `before` lacks or holds otherwise, in the
+// order they stand in `after` (`definition diff`'s view, which check shares).
+std::vector<RecordChange> changedRecords(const QueryDefinition &before, const QueryDefinition &after);
 int commandSelect(Host &host, const std::vector<std::string> &args);
 
 // The simulated server (tools/pwhost/server.cpp): opens --server's model
