@@ -155,24 +155,15 @@ int commandCheck(Host &host, const std::vector<std::string> &args) {
             fprintf(stderr, "pwhost check: %s\n", qvStandinLastError());
             return 1;
         }
-        // The host's own block, which stays the host's.
-        std::vector<char> ownBlock(stored.begin(), stored.end());
-        ownBlock.push_back('\0');
-        char *definition = ownBlock.data();
         // Fresh blocks for each file: the relational start-up rewrites the
         // server script in the host's settings.
-        Credentials credentials = baseCredentials;
-        ConnectionSettings settings = baseSettings;
-        HostConnection connection = {0, 0, &credentials, &settings, host.serverHandle};
-        uint8_t changed = 0, measures = 0, columnCount = 0;
-        PWQCOL *columns = nullptr;
-        ResultCode result = host.module.edit(&connection, &definition, &changed, &measures, &columns,
-                                             &columnCount, 0);
-        if (result == kOk && changed == 0) {
+        HostEdit edit(host, &stored, baseCredentials, baseSettings);
+        ResultCode result = edit.run();
+        if (result == kOk && edit.changed == 0) {
             printf("%s: reopens unchanged\n", path.c_str());
         } else if (result == kOk) {
             printf("%s: reopens changed: %s\n", path.c_str(),
-                   changedRecordNames(stored, definition != nullptr ? definition : "").c_str());
+                   changedRecordNames(stored, edit.definition != nullptr ? edit.definition : "").c_str());
             status = 1;
         } else {
             std::string record;
@@ -182,9 +173,6 @@ int commandCheck(Host &host, const std::vector<std::string> &args) {
                    record.empty() ? "" : ": ", record.c_str());
             status = 1;
         }
-        if (definition != nullptr && definition != ownBlock.data())
-            host.module.freeMem(definition);
-        host.module.freeColumns(columns, columnCount);
     }
     host.countCalls = true;
     return status;
