@@ -311,8 +311,8 @@ TEST_F(TerminalFormTest, ReadsAWholeAnswerHoweverLong) {
     ASSERT_EQ(loadConnectionDirectories(&connectionDirectories), 0);
     ASSERT_EQ(buildServerList(&connection, &connectionDirectories), 0);
     Credentials credentials = {};
-    dialogCredentials = &credentials;
-    dialogCompact = 0;
+    dialogState.credentials = &credentials;
+    dialogState.compact = 0;
 
     fflush(stdout);
     int savedIn = dup(0), savedOut = dup(1);
@@ -330,7 +330,7 @@ TEST_F(TerminalFormTest, ReadsAWholeAnswerHoweverLong) {
     for (int fd : {in, out, savedIn, savedOut})
         close(fd);
     clearerr(stdin);
-    dialogCredentials = nullptr;
+    dialogState.credentials = nullptr;
 
     EXPECT_EQ(result, 1);
     EXPECT_STREQ(credentials.domain, "");
