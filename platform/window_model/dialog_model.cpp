@@ -284,15 +284,27 @@ bool DialogModel::choose(const char *text) {
     return true;
 }
 
+bool DialogModel::usable(const Control *c, int id, bool (*isKind)(DialogControlKind), const char *what,
+                         const char *missing) {
+    const char *why = nullptr;
+    if (c == nullptr || !isKind(c->kind))
+        why = missing;
+    else if (!c->visible)
+        why = "hidden";
+    else if (!c->enabled)
+        why = "disabled";
+    if (why == nullptr)
+        return true;
+    char line[80];
+    snprintf(line, sizeof line, "refused: %s %d is %s", what, id, why);
+    note(line);
+    return false;
+}
+
 bool DialogModel::type(int id, const char *text) {
     Control *c = find(id);
-    if (c == nullptr || !isEdit(c->kind) || !c->enabled || !c->visible) {
-        char line[80];
-        snprintf(line, sizeof line, "refused: field %d is %s", id,
-                 c == nullptr || !isEdit(c->kind) ? "no edit" : !c->visible ? "hidden" : "disabled");
-        note(line);
+    if (!usable(c, id, isEdit, "field", "no edit"))
         return false;
-    }
     if (c->limit > 0) {
         int characters = 0;
         for (CharCursor cursor(text); !cursor.atEnd(); cursor.step())
@@ -318,14 +330,8 @@ bool DialogModel::type(int id, const char *text) {
 }
 
 bool DialogModel::press(int id) {
-    Control *c = find(id);
-    if (c == nullptr || !isButton(c->kind) || !c->enabled || !c->visible) {
-        char line[80];
-        snprintf(line, sizeof line, "refused: button %d is %s", id,
-                 c == nullptr || !isButton(c->kind) ? "no button" : !c->visible ? "hidden" : "disabled");
-        note(line);
+    if (!usable(find(id), id, isButton, "button", "no button"))
         return false;
-    }
     connectDialogCommand(this, id, 0);
     return true;
 }

@@ -144,6 +144,12 @@ private:
     Control *find(int id);
     int sortedPlace(const char *text) const;
     void note(const char *line);
+    // Whether a user can use control c (numbered id) as a kind of control
+    // that isKind accepts; when not, the note "refused: WHAT ID is MISSING"
+    // (no such control, or not of the kind), "... is hidden" or "... is
+    // disabled".
+    bool usable(const Control *c, int id, bool (*isKind)(DialogControlKind), const char *what,
+                const char *missing);
     // The terminal form (dialog_terminal.cpp): the server list and its
     // number prompt, then a prompt for each field that is enabled and
     // shown, then the buttons, until the dialog ends or the input does; a
