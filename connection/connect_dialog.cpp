@@ -74,7 +74,7 @@ void moveButtonsTo(DialogWindow *window, int32_t top) {
 // disabled edit leaves the field empty. A text of more than 99 bytes (the
 // edits take 99 characters, which a multibyte set may make longer) is not
 // cut, which would hand the host another password or name: the field stays
-// empty and dialogFieldTooLong is set.
+// empty and dialogState.fieldTooLong is set.
 void readField(DialogWindow *window, int id, char *field) {
     field[0] = '\0';
     if (!window->controlEnabled(id))
@@ -83,7 +83,7 @@ void readField(DialogWindow *window, int id, char *field) {
     window->controlText(id, text, sizeof text);
     size_t length = strlen(text);
     if (length >= kCredentialFieldSize) {
-        dialogFieldTooLong = 1;
+        dialogState.fieldTooLong = 1;
         return;
     }
     memcpy(field, text, length + 1);
@@ -96,7 +96,7 @@ bool anyEntryPath(const ServerEntry *entry, char *path) {
 }  // namespace
 
 intptr_t connectDialogInit(DialogWindow *window, ServerConnection *connection) {
-    dialogConnection = connection;
+    dialogState.connection = connection;
     for (int id : kEdits)
         window->limitText(id, kFieldCharacters);
 
@@ -115,8 +115,8 @@ intptr_t connectDialogInit(DialogWindow *window, ServerConnection *connection) {
         return 1;
     }
 
-    window->clientRect(&dialogFullClient);
-    dialogButtonRowTop = clientRectOf(window, IDOK).top;
+    window->clientRect(&dialogState.fullClient);
+    dialogState.buttonRowTop = clientRectOf(window, IDOK).top;
 
     readLastSelection(connection);
     int i = 0;
@@ -137,15 +137,15 @@ intptr_t connectDialogCommand(DialogWindow *window, int control, int notificatio
     case IDOK:
         readCredentialFields(window);
         window->endDialog(1);
-        dialogConnection = nullptr;
+        dialogState.connection = nullptr;
         return 1;
     case IDCANCEL:
         window->endDialog(0);
-        dialogConnection = nullptr;
+        dialogState.connection = nullptr;
         return 1;
     case IDC_HELP_BUTTON:
-        if (dialogConnection != nullptr && dialogConnection->helpFunction != nullptr)
-            dialogConnection->helpFunction(dialogConnection->helpContext, kHelpTopicConnect);
+        if (dialogState.connection != nullptr && dialogState.connection->helpFunction != nullptr)
+            dialogState.connection->helpFunction(dialogState.connection->helpContext, kHelpTopicConnect);
         return 1;
     case IDC_SERVER_COMBO:
         if (notification == kComboSelectionChanged)
@@ -171,14 +171,14 @@ int findListedPath(DialogWindow *window, const char *path) {
 // the combo box and the server list, and the first remaining item is
 // applied instead; when none remains, OK is disabled.
 void applySelection(DialogWindow *window, int i) {
-    ServerConnection *connection = dialogConnection;
+    ServerConnection *connection = dialogState.connection;
     for (;;) {
-        chosenEntry = nullptr;
+        dialogState.chosenEntry = nullptr;
         void *data = nullptr;
         if (connection == nullptr || !window->itemData(i, &data) || data == nullptr)
             return;
         ServerEntry *entry = static_cast<ServerEntry *>(data);
-        chosenEntry = entry;
+        dialogState.chosenEntry = entry;
         char path[kChosenPathSize];
         bool named = anyEntryPath(entry, path);
         if (named && fileExists(path)) {
@@ -187,7 +187,7 @@ void applySelection(DialogWindow *window, int i) {
         }
         window->messageBox(IDS_FILE_VANISHED, IDS_ERROR_CAPTION);
         window->deleteItem(i);
-        chosenEntry = nullptr;
+        dialogState.chosenEntry = nullptr;
         removeEntry(connection, entry);
         if (connection->firstEntry == nullptr) {
             window->enableControl(IDOK, false);
@@ -197,7 +197,7 @@ void applySelection(DialogWindow *window, int i) {
         window->selectItem(0);
     }
 
-    ServerEntry *entry = chosenEntry;
+    ServerEntry *entry = dialogState.chosenEntry;
     bool domain = false, userAndPassword = false;
     if (connection->address.kind == kAddressRemote) {
         int32_t login = entry->settings.serverLogin;
@@ -211,7 +211,7 @@ void applySelection(DialogWindow *window, int i) {
     enablePair(window, kUserIdControls, userAndPassword);
 
     setCompact(window, entry->settings.connectionType == 0 ? 1 : 0);
-    if (dialogCompact == 0) {
+    if (dialogState.compact == 0) {
         bool prompt = entry->settings.promptForQuorvelId != 0;
         window->enableControl(IDC_QUORVEL_ID, prompt);
         window->enableControl(IDC_QUORVEL_ID_LABEL, prompt);
@@ -219,7 +219,7 @@ void applySelection(DialogWindow *window, int i) {
 }
 
 void setCompact(DialogWindow *window, int32_t wanted) {
-    if (wanted == dialogCompact)
+    if (wanted == dialogState.compact)
         return;
     if (wanted == 1)
         compactLayout(window);
@@ -237,31 +237,31 @@ void compactLayout(DialogWindow *window) {
     window->enableControl(IDC_RELATIONAL_USER_ID, false);
     window->enableControl(IDC_RELATIONAL_PASSWORD, false);
     window->enableControl(IDC_QUORVEL_ID, false);
-    dialogCompact = 1;
+    dialogState.compact = 1;
 }
 
 void expandLayout(DialogWindow *window) {
-    resizeClient(window, dialogFullClient.right - dialogFullClient.left,
-                 dialogFullClient.bottom - dialogFullClient.top);
+    resizeClient(window, dialogState.fullClient.right - dialogState.fullClient.left,
+                 dialogState.fullClient.bottom - dialogState.fullClient.top);
     window->showControl(IDC_RELATIONAL_GROUP, true);
     window->showControl(IDC_RELATIONAL_USER_ID, true);
     window->showControl(IDC_RELATIONAL_USER_ID_LABEL, true);
-    moveButtonsTo(window, dialogButtonRowTop);
+    moveButtonsTo(window, dialogState.buttonRowTop);
     window->enableControl(IDC_RELATIONAL_USER_ID, true);
     window->enableControl(IDC_RELATIONAL_PASSWORD, true);
     window->enableControl(IDC_QUORVEL_ID, true);
-    dialogCompact = 0;
+    dialogState.compact = 0;
 }
 
 void readCredentialFields(DialogWindow *window) {
-    Credentials *c = dialogCredentials;
+    Credentials *c = dialogState.credentials;
     if (c == nullptr)
         return;
     readField(window, IDC_DOMAIN, c->domain);
     readField(window, IDC_USER_ID, c->userId);
     readField(window, IDC_PASSWORD, c->password);
     c->relationalUserId[0] = c->relationalPassword[0] = c->quorvelId[0] = '\0';
-    if (dialogCompact != 0)
+    if (dialogState.compact != 0)
         return;
     readField(window, IDC_RELATIONAL_USER_ID, c->relationalUserId);
     readField(window, IDC_RELATIONAL_PASSWORD, c->relationalPassword);

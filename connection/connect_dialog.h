@@ -53,7 +53,7 @@ void expandLayout(DialogWindow *window);
 // Copies the enabled authentication edits, and the relational ones when
 // the layout is full, into the dialog's credentials; every other field is
 // made empty. A text longer than 99 bytes is not cut: its field stays empty
-// and dialogFieldTooLong is set.
+// and dialogState.fieldTooLong is set.
 void readCredentialFields(DialogWindow *window);
 
 #endif  // CBQ_CONNECTION_CONNECT_DIALOG_H

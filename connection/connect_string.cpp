@@ -1,7 +1,6 @@
 #include "connection/connect_string.h"
 
 #include "connection/server_connection.h"
-#include "host/module_state.h"
 #include "host/result_code.h"
 #include "platform/platform.h"
 #include "text/char_cursor.h"
@@ -15,9 +14,7 @@ const char kSlash = '/';
 bool isSlash(const CharCursor &c) {
     if (c.is(kSlash))
         return true;
-    const NlsLanguage *language = moduleState.nlsLanguage;
-    return language != nullptr && (language->flags & NLS_FLAG_TWO_ZERO_TERMINATOR) != 0 &&
-           c.position()[0] == kSlash && c.position()[1] == 0;
+    return twoZeroTerminator() && c.position()[0] == kSlash && c.position()[1] == 0;
 }
 
 // The current character is a lead byte without its second byte (before the

@@ -1,15 +1,11 @@
 #include "connection/dialog_state.h"
 
-ServerEntry *chosenEntry = nullptr;
-ServerConnection *dialogConnection = nullptr;
-Credentials *dialogCredentials = nullptr;
-int32_t dialogCompact = 0;
-DialogRect dialogFullClient = {0, 0, 0, 0};
-int32_t dialogButtonRowTop = 0;
-int32_t dialogFieldTooLong = 0;
+DialogState dialogState = {nullptr, nullptr, nullptr, 0, 0, {0, 0, 0, 0}, 0};
 
-void resetDialogPointers() {
+void DialogState::reset() {
     chosenEntry = nullptr;
-    dialogConnection = nullptr;
-    dialogCredentials = nullptr;
+    connection = nullptr;
+    credentials = nullptr;
+    compact = 0;
+    fieldTooLong = 0;
 }

@@ -1,7 +1,7 @@
 // The window system as the connect dialog's logic sees it: one open dialog
 // with its controls, addressed by control number. The Win32 dialog
 // (connection/dialog_win32.cpp) and the window model of our own
-// (connection/dialog_model.h) both provide it, so the logic in
+// (platform/window_model/dialog_model.h) both provide it, so the logic in
 // connection/connect_dialog.cpp is the same on both targets.
 //
 // Rectangles are in pixels; a window rectangle is in screen coordinates, a
@@ -86,9 +86,12 @@ enum { kDialogNotCreated = -1 };
 class ServerConnection;
 
 // Runs the connect dialog modally with the platform's own window system:
-// the dialog from the module's template 101 on Windows; on Linux the window
-// model, driven from the terminal when standard input is one, else closed
-// at once as cancelled. Returns 1, 0 or kDialogNotCreated.
+// the dialog from the module's template 101 on Windows
+// (connection/dialog_win32.cpp); on Linux the window model, playing the
+// script of the environment variable CBQ_DIALOG_SCRIPT when it is set, else
+// driven from the terminal when standard input is one, else closed at once
+// as cancelled (platform/window_model/dialog_platform_posix.cpp). Returns
+// 1, 0 or kDialogNotCreated.
 int runPlatformDialog(ServerConnection *connection);
 
 #endif  // CBQ_CONNECTION_DIALOG_WINDOW_H

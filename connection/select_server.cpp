@@ -19,13 +19,14 @@ namespace {
 // What the dialog's end gives: the connect string and the path into the
 // host's buffers, both or neither.
 ResultCode handOver(ServerConnection *connection, char *connectString, char *pathBuffer) {
-    if (chosenEntry == nullptr)
+    if (dialogState.chosenEntry == nullptr)
         return kCancelled;  // OK is disabled without a chosen entry; nothing was chosen
-    if (dialogFieldTooLong != 0)
+    if (dialogState.fieldTooLong != 0)
         return kOutOfMemory;  // a credential does not fit its 100-byte field
-    if (!entryPath(&connectionDirectories, chosenEntry, connection->chosenPath, kChosenPathSize))
+    const ServerEntry *chosen = dialogState.chosenEntry;
+    if (!entryPath(&connectionDirectories, chosen, connection->chosenPath, kChosenPathSize))
         return kOutOfMemory;
-    ResultCode result = buildConnectString(connectString, kConnectStringSize, chosenEntry, connection->credentials);
+    ResultCode result = buildConnectString(connectString, kConnectStringSize, chosen, connection->credentials);
     if (result != kOk)
         return result;
     memcpy(pathBuffer, connection->chosenPath, textLength(connection->chosenPath) + terminatorSize());
@@ -42,7 +43,8 @@ ResultCode selectServer(ServerConnection *connection, char *connectString, char 
         memFree(connection->credentials);
     connection->credentials = credentials;
     connection->state |= kOwnsCredentials;
-    dialogCredentials = credentials;
+    dialogState.reset();
+    dialogState.credentials = credentials;
 
     ResultCode result = kOk;
     if (connectionDirectories.count() == 0)
@@ -50,8 +52,6 @@ ResultCode selectServer(ServerConnection *connection, char *connectString, char 
     if (result == kOk)
         result = buildServerList(connection, &connectionDirectories);
     if (result == kOk) {
-        dialogCompact = 0;
-        dialogFieldTooLong = 0;
         int ended = replacementDialog != nullptr ? replacementDialog(connection)
                                                  : runPlatformDialog(connection);
         if (ended == 1)
@@ -60,6 +60,6 @@ ResultCode selectServer(ServerConnection *connection, char *connectString, char 
             result = ended == 0 ? kCancelled : kOutOfMemory;
         freeServerList(connection);
     }
-    resetDialogPointers();
+    dialogState.reset();
     return result;
 }

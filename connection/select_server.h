@@ -25,11 +25,12 @@ class ServerConnection;
 // on 0.
 ResultCode selectServer(ServerConnection *connection, char *connectString, char *pathBuffer);
 
-// The dialog that runs in place of the platform's, for pwhost and tests:
-// the window model driven by a script, set with useDialogScript
-// (connection/dialog_model.h). It returns what runPlatformDialog returns.
-// Null (the default) runs the platform's dialog; nothing in the module sets
-// it, so on Windows the window model need not be part of cbq90.dll.
+// The dialog that runs in place of the platform's, for tests: the window
+// model driven by a script of the test's, set with useDialogScript
+// (platform/window_model/dialog_model.h). It returns what runPlatformDialog
+// returns. Null (the default) runs the platform's dialog; nothing in the
+// module sets it, so on Windows the window model need not be part of
+// cbq90.dll.
 extern int (*replacementDialog)(ServerConnection *connection);
 
 #endif  // CBQ_CONNECTION_SELECT_SERVER_H

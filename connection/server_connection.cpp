@@ -23,7 +23,7 @@ ServerConnection::ServerConnection()
       chosenPath(),
       helpContext(0),
       helpFunction(nullptr) {
-    chosenEntry = nullptr;
+    dialogState.reset();
 }
 
 ServerConnection::~ServerConnection() {
@@ -38,7 +38,7 @@ ServerConnection::~ServerConnection() {
         }
         credentials = nullptr;
     }
-    resetDialogPointers();
+    dialogState.reset();
     relationalDatabase.clear();
 }
 
@@ -75,8 +75,8 @@ int removeEntry(ServerConnection *connection, ServerEntry *entry) {
         previous->next = e->next;
     if (connection->lastEntry == e)
         connection->lastEntry = previous;
-    if (chosenEntry == e)
-        chosenEntry = nullptr;
+    if (dialogState.chosenEntry == e)
+        dialogState.chosenEntry = nullptr;
     memFree(e);
     return 1;
 }

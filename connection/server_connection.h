@@ -56,12 +56,13 @@ enum { kChosenPathSize = 264 };
 // One server connection: the process-wide one that every cbqEdit reuses, or
 // the short-lived one of a cbqSelectServer call.
 //
-// Construction leaves every field zero, null or empty and sets the connect
-// dialog's chosen entry to null. Destruction calls QVClose when the connected
-// flag is set, frees the server list and, when it is owned, the credentials
-// block, sets the connect dialog's three module-wide pointers to null and
-// destroys the relational data database. The settings block belongs to the
-// host and is never freed here.
+// Construction leaves every field zero, null or empty and resets the connect
+// dialog's state (connection/dialog_state.h), whose chosen entry is then
+// null. Destruction calls QVClose when the connected flag is set, frees the
+// server list and, when it is owned, the credentials block, resets the
+// connect dialog's state (its three pointers are then null) and destroys
+// the relational data database. The settings block belongs to the host and
+// is never freed here.
 class ServerConnection {
 public:
     ServerConnection();

@@ -1,8 +1,16 @@
-// The five steps of an edit that other units carry out: the relational
+// The five parts of an edit that other units carry out: the relational
 // start-up, the rebuild, the serialiser, the column description and the
-// change test. The session reaches them through this one table, so that its
-// own outcomes (result codes, what the host receives, what is released) can
-// be tested with stand-ins for them.
+// change test. The session reaches them through this one table.
+//
+// Why a table rather than direct calls: the session's own outcomes (which
+// result code an edit returns, when the changed flag is written, what the
+// host receives and what is released on each path) are tested by putting
+// stand-ins in its place that succeed or fail at will
+// (tests/query/query_session_test.cpp), and the benchmark of whole edits
+// reads the change test's input through it. The tests link the very objects
+// that ship in the module, so a seam compiled only into a test build would
+// have them test other code than the module; the table costs one indirect
+// call per part of an edit.
 //
 // editSteps holds the real functions from the moment the module is loaded
 // and the module itself never changes it; kModuleEditSteps keeps them, so a

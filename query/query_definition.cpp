@@ -109,26 +109,13 @@ size_t formatSimpleName(char *name, const char *format, va_list arguments) {
     return length;
 }
 
-bool formatRecordNameV(char *name, const char *format, va_list arguments) {
-    int written = isSimpleFormat(format)
-                      ? static_cast<int>(formatSimpleName(name, format, arguments))
-                      : vsnprintf(name, QueryDefinition::kNameSize, format, arguments);
-    if (written < 0 || static_cast<size_t>(written) >= QueryDefinition::kNameSize) {
-        name[0] = 0;
-        return false;
-    }
-    return true;
-}
-
 // Copies a value into a fixed buffer of `capacity` bytes, terminated.
-int copyBounded(const QueryDefinition::Record &record, char *buffer, size_t capacity,
-                int32_t *length) {
+int copyBounded(const QueryDefinition::Record &record, char *buffer, size_t capacity) {
     if (capacity == 0)
         return QueryDefinition::kCut;
     size_t count = record.valueLength < capacity ? record.valueLength : capacity - 1;
     memcpy(buffer, record.value, count);
     buffer[count] = 0;
-    *length = static_cast<int32_t>(count);
     return count == record.valueLength ? QueryDefinition::kFound : QueryDefinition::kCut;
 }
 
@@ -203,25 +190,7 @@ bool QueryDefinition::addNumber(const char *name, int32_t number) {
     return appendRecord(name, digits, length);
 }
 
-bool QueryDefinition::addTextF(const char *value, const char *format, ...) {
-    char name[kNameSize];
-    va_list arguments;
-    va_start(arguments, format);
-    bool fits = formatRecordNameV(name, format, arguments);
-    va_end(arguments);
-    return fits && addText(name, value);
-}
-
-bool QueryDefinition::addNumberF(int32_t number, const char *format, ...) {
-    char name[kNameSize];
-    va_list arguments;
-    va_start(arguments, format);
-    bool fits = formatRecordNameV(name, format, arguments);
-    va_end(arguments);
-    return fits && addNumber(name, number);
-}
-
-bool QueryDefinition::locate(const char *name, size_t nameLength, Record *record) const {
+bool QueryDefinition::findRecord(const char *name, size_t nameLength, Record *record) const {
     const char *text = working_.text();
     const char *end = text + working_.length();
     long at = index_.find(text, working_.length(), name, nameLength);
@@ -238,112 +207,26 @@ bool QueryDefinition::locate(const char *name, size_t nameLength, Record *record
 int QueryDefinition::findText(const char *name, GrowableText *value) const {
     value->clear();
     Record record;
-    if (!locate(name, strlen(name), &record))
+    if (!findRecord(name, strlen(name), &record))
         return kMissing;
     return value->append(record.value, record.valueLength) ? kFound : kNoMemory;
 }
 
 int QueryDefinition::findInto(const char *name, char *buffer, size_t capacity) const {
-    int32_t length;
-    return findIntoCounted(name, buffer, capacity, &length);
-}
-
-int QueryDefinition::findIntoCounted(const char *name, char *buffer, size_t capacity,
-                                     int32_t *length) const {
     if (capacity > 0)
         buffer[0] = 0;
-    *length = 0;
     Record record;
-    if (!locate(name, strlen(name), &record))
+    if (!findRecord(name, strlen(name), &record))
         return kMissing;
-    return copyBounded(record, buffer, capacity, length);
+    return copyBounded(record, buffer, capacity);
 }
 
 int QueryDefinition::findNumber(const char *name, int32_t *number) const {
     Record record;
-    if (!locate(name, strlen(name), &record))
+    if (!findRecord(name, strlen(name), &record))
         return kMissing;
     *number = readNumber(record.value, record.valueLength);
     return kFound;
-}
-
-int QueryDefinition::findTextF(GrowableText *value, const char *format, ...) const {
-    char name[kNameSize];
-    va_list arguments;
-    va_start(arguments, format);
-    bool fits = formatRecordNameV(name, format, arguments);
-    va_end(arguments);
-    if (!fits) {
-        value->clear();
-        return kMissing;
-    }
-    return findText(name, value);
-}
-
-int QueryDefinition::findIntoF(char *buffer, size_t capacity, const char *format, ...) const {
-    char name[kNameSize];
-    va_list arguments;
-    va_start(arguments, format);
-    bool fits = formatRecordNameV(name, format, arguments);
-    va_end(arguments);
-    if (!fits) {
-        if (capacity > 0)
-            buffer[0] = 0;
-        return kMissing;
-    }
-    return findInto(name, buffer, capacity);
-}
-
-int QueryDefinition::findNumberF(int32_t *number, const char *format, ...) const {
-    char name[kNameSize];
-    va_list arguments;
-    va_start(arguments, format);
-    bool fits = formatRecordNameV(name, format, arguments);
-    va_end(arguments);
-    return fits ? findNumber(name, number) : kMissing;
-}
-
-int QueryDefinition::nextName(char *name, size_t capacity) const {
-    if (capacity == 0)
-        return 0;
-    const char *text = working_.text();
-    const char *end = text + working_.length();
-    const char *from;
-    const char *equals;
-    size_t current = strnlen(name, capacity);
-    if (current == capacity) {
-        name[0] = 0;  // not a text: nothing to step from
-        return 0;
-    }
-    if (current == 0) {
-        equals = findByte(text, end, '=');
-        if (equals == end)
-            return 0;
-        from = equals;
-        while (from > text && from[-1] != kCarriageReturn)
-            --from;
-    } else {
-        Record record;
-        if (!locate(name, current, &record))
-            return 0;
-        const char *cr = record.value + record.valueLength;
-        if (cr == end)
-            return 0;
-        from = cr + 1;
-        equals = from;
-        while (equals < end && *equals != '=' && *equals != kCarriageReturn)
-            ++equals;
-    }
-    size_t length = static_cast<size_t>(equals - from);
-    if (length >= capacity) {
-        name[0] = 0;
-        return 0;
-    }
-    memcpy(name, from, length);
-    name[length] = 0;
-    if (current == 0)
-        return length > 0 ? 1 : 0;
-    return equals < end && *equals == '=' ? 1 : 0;
 }
 
 bool QueryDefinition::nextRecord(size_t *position, Record *record) const {
@@ -384,9 +267,9 @@ int QueryDefinition::isCoveredBy(const QueryDefinition &other) const {
     while (nextRecord(&position, &record)) {
         Record mine;
         Record theirs;
-        if (!other.locate(record.name, record.nameLength, &theirs))
+        if (!other.findRecord(record.name, record.nameLength, &theirs))
             return 0;
-        locate(record.name, record.nameLength, &mine);  // found: the record itself matches
+        findRecord(record.name, record.nameLength, &mine);  // found: the record itself matches
         if (mine.valueLength != theirs.valueLength ||
             memcmp(mine.value, theirs.value, mine.valueLength) != 0)
             return 0;
@@ -453,9 +336,15 @@ int QueryDefinition::nextSegment(GrowableText *segment) {
 bool formatRecordName(char *name, const char *format, ...) {
     va_list arguments;
     va_start(arguments, format);
-    bool fits = formatRecordNameV(name, format, arguments);
+    int written = isSimpleFormat(format)
+                      ? static_cast<int>(formatSimpleName(name, format, arguments))
+                      : vsnprintf(name, QueryDefinition::kNameSize, format, arguments);
     va_end(arguments);
-    return fits;
+    if (written < 0 || static_cast<size_t>(written) >= QueryDefinition::kNameSize) {
+        name[0] = 0;
+        return false;
+    }
+    return true;
 }
 
 bool produceHostText(QueryDefinition *definition, GrowableText *hostText) {

@@ -36,6 +36,8 @@
 #include <stddef.h>
 #include <stdint.h>
 
+#include <type_traits>
+
 #include "query/record_index.h"
 #include "text/growable_text.h"
 
@@ -46,13 +48,19 @@
 #define CBQ_PRINTF_LIKE(formatIndex, firstArgument)
 #endif
 
+// Builds a record name from a printf format and its arguments into a
+// QueryDefinition::kNameSize-byte buffer. False, with "" in the buffer, when
+// the name would exceed 51 bytes; such a name must not be looked up or
+// written. This is where every formatted name of a definition is made.
+bool formatRecordName(char *name, const char *format, ...) CBQ_PRINTF_LIKE(2, 3);
+
 class QueryDefinition {
 public:
     // Results of the lookups and of nextSegment.
     static constexpr int kMissing = 0;    // no such record; no segment left
     static constexpr int kFound = 1;      // the whole value (segment) was delivered
-    static constexpr int kCut = -1;       // findInto/findIntoCounted: the value did not fit the
-                                      // buffer, which holds its first capacity - 1 bytes
+    static constexpr int kCut = -1;       // findInto: the value did not fit the buffer, which
+                                          // holds its first capacity - 1 bytes
     static constexpr int kNoMemory = -2;  // findText/nextSegment: the out text could not grow
 
     // Size of a record-name buffer: names built from a format have at most
@@ -83,11 +91,19 @@ public:
     // negative) and CR: the whole record or, on failure, nothing.
     bool addText(const char *name, const char *value);
     bool addNumber(const char *name, int32_t number);
-    // The same with the name built from a printf format and numbers
-    // ("E%dDim%dName", 0, 1 gives E0Dim1Name). A name that would exceed 51
-    // bytes is not written: false, and nothing is added.
-    bool addTextF(const char *value, const char *format, ...) CBQ_PRINTF_LIKE(3, 4);
-    bool addNumberF(int32_t number, const char *format, ...) CBQ_PRINTF_LIKE(3, 4);
+    // The same with the name built from a printf format and its arguments,
+    // numbers and texts ("E%dDim%dName", 0, 1 gives E0Dim1Name). A name that
+    // would exceed 51 bytes is not written: false, and nothing is added.
+    template <class... Arguments>
+    bool addTextF(const char *value, const char *format, Arguments... arguments) {
+        char name[kNameSize];
+        return formatName(name, format, arguments...) && addText(name, value);
+    }
+    template <class... Arguments>
+    bool addNumberF(int32_t number, const char *format, Arguments... arguments) {
+        char name[kNameSize];
+        return formatName(name, format, arguments...) && addNumber(name, number);
+    }
 
     // findText: empties `value`, then kFound with the value, kMissing, or
     // kNoMemory (value left empty).
@@ -100,34 +116,44 @@ public:
     // bounded prefix; one that cannot use a partial value treats it as a
     // failure.
     int findInto(const char *name, char *buffer, size_t capacity) const;
-    // findIntoCounted: as findInto; *length is 0 first and then the number of
-    // bytes copied (without the terminator).
-    int findIntoCounted(const char *name, char *buffer, size_t capacity, int32_t *length) const;
     // findNumber: kMissing leaves *number untouched; kFound sets it to the
     // value read as a number: leading white space skipped, an optional sign,
     // then decimal digits up to the first other byte; no digits reads as 0;
     // beyond the 32-bit range it saturates at INT32_MIN / INT32_MAX.
     int findNumber(const char *name, int32_t *number) const;
 
-    // The same lookups with the name built from a printf format and numbers
-    // ("DB%d", 3 gives DB3). A name that would exceed 51 bytes is not looked
-    // up: the result is kMissing, with the out argument as the lookup's
-    // not-found case leaves it.
-    int findTextF(GrowableText *value, const char *format, ...) const CBQ_PRINTF_LIKE(3, 4);
-    int findIntoF(char *buffer, size_t capacity, const char *format, ...) const
-        CBQ_PRINTF_LIKE(4, 5);
-    int findNumberF(int32_t *number, const char *format, ...) const CBQ_PRINTF_LIKE(3, 4);
+    // The same lookups with the name built from a printf format and its
+    // arguments ("DB%d", 3 gives DB3). A name that would exceed 51 bytes is
+    // not looked up: the result is kMissing, with the out argument as the
+    // lookup's not-found case leaves it.
+    template <class... Arguments>
+    int findTextF(GrowableText *value, const char *format, Arguments... arguments) const {
+        char name[kNameSize];
+        if (formatName(name, format, arguments...))
+            return findText(name, value);
+        value->clear();
+        return kMissing;
+    }
+    template <class... Arguments>
+    int findIntoF(char *buffer, size_t capacity, const char *format, Arguments... arguments) const {
+        char name[kNameSize];
+        if (formatName(name, format, arguments...))
+            return findInto(name, buffer, capacity);
+        if (capacity > 0)
+            buffer[0] = 0;
+        return kMissing;
+    }
+    template <class... Arguments>
+    int findNumberF(int32_t *number, const char *format, Arguments... arguments) const {
+        char name[kNameSize];
+        return formatName(name, format, arguments...) ? findNumber(name, number) : kMissing;
+    }
 
-    // Steps through the record names by name. With "" in the buffer: the
-    // first name, the bytes from after the last CR before the first "=" up
-    // to it; 1 when it is not empty, else 0. Otherwise: the name is looked
-    // up, the walk steps past the CR that ends its value, and the bytes up
-    // to the next "=", CR or end are copied; 1 when an "=" ended them, else
-    // 0. A name that does not fit in capacity - 1 bytes gives 0 with "" in
-    // the buffer. Because each step looks its name up from the start of the
-    // text, a walk can cycle (a name repeated, or standing with "=" inside
-    // an earlier value); nextRecord visits each record exactly once.
-    int nextName(char *name, size_t capacity) const;
+    // The record that every lookup finds: the first place where the
+    // nameLength bytes at name (any bytes, zero bytes too) stand directly
+    // before an "=" in the working text (see Lookup above). False when there
+    // is none. Never allocates.
+    bool findRecord(const char *name, size_t nameLength, Record *record) const;
 
     // Steps through the records in the order they stand. *position is 0 for
     // the first call and is advanced by each call. Each line (up to a CR)
@@ -141,12 +167,11 @@ public:
 
     // 1 when every record of this definition (walked with nextRecord) is
     // found in `other` with a byte-identical value, both values taken by
-    // lookup; else 0. Records only `other` has are never looked at. Never
-    // allocates. The walk is over records, not over the bare names of
-    // nextName, which looks each name up from the start of the text: when a
-    // value holds a later record's name followed by "=", that lookup lands
-    // inside the value, the bare walk steps to the same name again and
-    // loops forever. Here each record is visited exactly once.
+    // lookup (findRecord); else 0. Records only `other` has are never looked
+    // at. Never allocates. Each record is visited exactly once, also when a
+    // value holds a later record's name followed by "=" (where a walk that
+    // looked each name up to find the next one would land inside the value
+    // and go round forever).
     int isCoveredBy(const QueryDefinition &other) const;
 
     // Appends the stored form of the working text to the encoded text, sets
@@ -169,8 +194,21 @@ public:
     int32_t readPosition() const { return readPosition_; }
 
 private:
+    // Record names are built from numbers and texts only: the arguments
+    // travel as a C variable argument list, where any other type would be
+    // read as something else.
+    template <class Argument>
+    static constexpr bool isNameArgument() {
+        return (std::is_integral<Argument>::value && sizeof(Argument) <= sizeof(int)) ||
+               std::is_same<Argument, const char *>::value || std::is_same<Argument, char *>::value;
+    }
+    template <class... Arguments>
+    static bool formatName(char (&name)[kNameSize], const char *format, Arguments... arguments) {
+        static_assert((isNameArgument<Arguments>() && ...), "a record name takes numbers and texts");
+        return formatRecordName(name, format, arguments...);
+    }
+
     bool appendRecord(const char *name, const char *value, size_t valueLength);
-    bool locate(const char *name, size_t nameLength, Record *record) const;
 
     int32_t storedLength_;
     int32_t readPosition_;
@@ -178,11 +216,6 @@ private:
     GrowableText encoded_;
     RecordIndex index_;  // of working_
 };
-
-// Builds a record name from a printf format into a kNameSize-byte buffer.
-// False, with "" in the buffer, when the name would exceed 51 bytes; such a
-// name must not be looked up or written.
-bool formatRecordName(char *name, const char *format, ...) CBQ_PRINTF_LIKE(2, 3);
 
 // The host's text: encodes the definition and appends each stored segment
 // followed by one LF to `hostText`. False when memory ran out; hostText then

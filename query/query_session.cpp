@@ -117,10 +117,6 @@ ResultCode QuerySession::edit(ServerConnection *serverConnection, char **definit
                               uint8_t *columnCount) {
     // The outputs start as "nothing"; the changed flag waits for the wizard.
     connection = serverConnection;
-    // The relational data database serves only the edit whose start-up
-    // attached it: an edit of another server (or one whose start-up fails)
-    // must not skip a stored database that happens to have its name.
-    connection->relationalDatabase.clear();
     if (measureCountOut != nullptr)
         *measureCountOut = 0;
     if (columnCount != nullptr)
@@ -131,6 +127,30 @@ ResultCode QuerySession::edit(ServerConnection *serverConnection, char **definit
     // Up to the wizard a failure returns at once: the query (when one
     // exists) is deleted when the session is destroyed, and the data library
     // stays attached until the next edit or cbqTerm.
+    ResultCode result = setUp(definition);
+    if (result != kOk)
+        return result;
+
+    // From the wizard on, the changed flag is written on every path, and
+    // every path ends in the one clean-up.
+    int32_t wizard = QVStartWizard(queryName.text(), 0);
+    if (wizard == 0) {
+        *changed = 0;
+        return kWizardFailed;
+    }
+    uint8_t isChanged = 0;
+    result = kCancelled;
+    if (wizard == 1)
+        result = finish(definition, &isChanged, measureCountOut);
+    *changed = isChanged;
+    return endEdit(result, columns, columnCount);
+}
+
+ResultCode QuerySession::setUp(char **definition) {
+    // The relational data database serves only the edit whose start-up
+    // attached it: an edit of another server (or one whose start-up fails)
+    // must not skip a stored database that happens to have its name.
+    connection->relationalDatabase.clear();
     StringList home;
     ResultCode homeFailure = kNoHomeDirectory;
     if (homeLookup(&home, &homeFailure) != 1)
@@ -149,6 +169,13 @@ ResultCode QuerySession::edit(ServerConnection *serverConnection, char **definit
     }
 
     newQuery = *definition == nullptr ? 1 : 0;
+    ResultCode created = createQuery();
+    if (created != kOk || newQuery == 1)
+        return created;
+    return editSteps.rebuild(this, *definition);
+}
+
+ResultCode QuerySession::createQuery() {
     const char *name = QVCreateQuery();
     if (*name == '\0')
         return kNoQueryCreated;
@@ -163,65 +190,37 @@ ResultCode QuerySession::edit(ServerConnection *serverConnection, char **definit
     }
     if (strcmp(QVGetOption("DefaultAttachMode"), "RW") == 0)
         QVSetOption("DefaultAttachMode", "RO");
+    return kOk;
+}
 
-    if (newQuery == 0) {
-        ResultCode rebuilt = editSteps.rebuild(this, *definition);
-        if (rebuilt != kOk)
-            return rebuilt;
-    }
+ResultCode QuerySession::finish(char **definition, uint8_t *changed, uint8_t *measureCountOut) {
+    QVExecute("qv_otherappdtbs = na");
+    if (!setNaSpelling(QVExecute("shw naspell")))
+        return kOutOfMemory;
+    measureCount = QVGetMeasureCount(queryName.text());
+    if (measureCount <= 0)
+        return kCancelled;
+    // The host receives the count in one byte; a wrapped count would make it
+    // free and describe the wrong number of records.
+    if (measureCount > kMaxHostCount)
+        return kOutOfMemory;
+    if (measureCountOut != nullptr)
+        *measureCountOut = static_cast<uint8_t>(measureCount);
 
-    // The wizard. From here on the changed flag is written on every
-    // path, and every path deletes the query, detaches the databases and
-    // disconnects.
-    int32_t wizard = QVStartWizard(queryName.text(), 0);
-    if (wizard == 0) {
-        *changed = 0;
-        return kWizardFailed;
-    }
-    ResultCode result = kOk;
-    if (wizard != 1) {
-        *changed = 0;
-        result = kCancelled;
-    }
+    ResultCode result = editSteps.serialize(this);
+    if (result == kOk)
+        result = editSteps.describeColumns(this);
+    if (result == kOk && columnRecordCount > kMaxHostCount)
+        result = kOutOfMemory;  // the column count is one byte too
+    if (result != kOk)
+        return result;
+    *changed = editSteps.changeTest(this) != 0 ? 1 : 0;
+    if (*changed == 0)
+        return kOk;
+    return handOverText(definitionText, definition);
+}
 
-    if (result == kOk) {
-        QVExecute("qv_otherappdtbs = na");
-        if (!setNaSpelling(QVExecute("shw naspell"))) {
-            *changed = 0;
-            result = kOutOfMemory;
-        }
-    }
-    if (result == kOk) {
-        measureCount = QVGetMeasureCount(queryName.text());
-        if (measureCount <= 0) {
-            *changed = 0;
-            result = kCancelled;
-        } else if (measureCount > kMaxHostCount) {
-            // The host receives the count in one byte; a wrapped count would
-            // make it free and describe the wrong number of records.
-            *changed = 0;
-            result = kOutOfMemory;
-        } else if (measureCountOut != nullptr) {
-            *measureCountOut = static_cast<uint8_t>(measureCount);
-        }
-    }
-    if (result == kOk) {
-        result = editSteps.serialize(this);
-        if (result == kOk)
-            result = editSteps.describeColumns(this);
-        if (result == kOk && columnRecordCount > kMaxHostCount)
-            result = kOutOfMemory;  // the column count is one byte too
-        if (result != kOk)
-            *changed = 0;
-    }
-    if (result == kOk) {
-        int32_t isChanged = editSteps.changeTest(this) != 0 ? 1 : 0;
-        *changed = static_cast<uint8_t>(isChanged);
-        if (isChanged != 0)
-            result = handOverText(definitionText, definition);
-    }
-
-    // Every path through the wizard ends here.
+ResultCode QuerySession::endEdit(ResultCode result, PWQCOL **columns, uint8_t *columnCount) {
     memDelete(outputDefinition);
     outputDefinition = nullptr;
     if (QVDeleteQuery(queryName.text()) == 0 && result == kOk)

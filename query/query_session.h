@@ -12,8 +12,8 @@
 // rebuild, serialiser and server scripts, column description) are plain
 // functions over the session, each in its own file.
 //
-// The steps of other units are reached through editSteps
-// (query/edit_steps.h).
+// The parts that other units carry out are reached through editSteps
+// (query/edit_steps.h says why).
 //
 // Ownership: the session owns the output and input definitions, the column
 // list, the column records (with their name blocks) until they are handed to
@@ -91,6 +91,23 @@ public:
     // query. Returns the number detached.
     int32_t detachDatabases();
 
+private:
+    // The parts of edit, in the order they run. setUp: the home directory,
+    // the help method, the attachment, the relational start-up, the query,
+    // the attach mode and the rebuild; its first failure returns at once.
+    ResultCode setUp(char **definition);
+    ResultCode createQuery();
+    // After a finished wizard: the NA spelling, the measure count, the
+    // serialiser, the column description, the change test (*changed, left
+    // 0 by every failure before it) and the text to the host.
+    ResultCode finish(char **definition, uint8_t *changed, uint8_t *measureCountOut);
+    // The one clean-up of every path through the wizard: the output
+    // definition, the query (3006 when it cannot be deleted and nothing
+    // failed before), the column records to the host when all went well,
+    // the databases detached, the data library disconnected.
+    ResultCode endEdit(ResultCode result, PWQCOL **columns, uint8_t *columnCount);
+
+public:
     ServerConnection *connection;       // null; the process-wide connection, not owned
     GrowableText queryName;             // empty while no query exists in the data library
     GrowableText definitionText;        // the stored-form text produced for the host

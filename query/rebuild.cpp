@@ -87,30 +87,23 @@ struct StoredNumbers {
             const char *prefix;
             const char *suffix;
             RecordNumbers *numbers;
-            size_t prefixLength = 0;
-            size_t suffixLength = 0;
+            size_t prefixLength;
+            size_t suffixLength;
         };
-        Kind kinds[] = {
-            {"DB", "", &databases},
-            {"Measure", "", &measures},
-            {"M", "DB", &measures},
-            {"E0Dim", "Name", &placed[0]},
-            {"E1Dim", "Name", &placed[1]},
-            {"E2Dim", "Name", &placed[2]},
-            {"E0Dim", "Name", &scripted[0]},
-            {"E0Dim", "Script", &scripted[0]},
-            {"E0Dim", "SortScript", &scripted[0]},
-            {"E1Dim", "Name", &scripted[1]},
-            {"E1Dim", "Script", &scripted[1]},
-            {"E1Dim", "SortScript", &scripted[1]},
-            {"E2Dim", "Name", &scripted[2]},
-            {"E2Dim", "Script", &scripted[2]},
-            {"E2Dim", "SortScript", &scripted[2]},
+        static const char *const kEdgePrefixes[3] = {"E0Dim", "E1Dim", "E2Dim"};
+        Kind kinds[3 + 3 + 3 * 3];
+        size_t count = 0;
+        auto add = [&](const char *prefix, const char *suffix, RecordNumbers *numbers) {
+            kinds[count++] = Kind{prefix, suffix, numbers, strlen(prefix), strlen(suffix)};
         };
-        for (Kind &kind : kinds) {
-            kind.prefixLength = strlen(kind.prefix);
-            kind.suffixLength = strlen(kind.suffix);
-        }
+        add("DB", "", &databases);
+        add("Measure", "", &measures);
+        add("M", "DB", &measures);
+        for (int e = 0; e < 3; ++e)
+            add(kEdgePrefixes[e], "Name", &placed[e]);
+        for (int e = 0; e < 3; ++e)
+            for (const char *suffix : {"Name", "Script", "SortScript"})
+                add(kEdgePrefixes[e], suffix, &scripted[e]);
         const char *start = text.text();
         const char *end = start + text.length();
         for (const char *equals = start;
@@ -189,6 +182,38 @@ private:
     const int32_t *end_;
     int32_t next_;
     int32_t count_;
+};
+
+// The dimensions the text places, edge 0 to 2, on each edge the positions
+// of a NumberedWalk over its "E<e>Count" (read when the edge is reached),
+// each with its stored name "E<e>Dim<k>Name".
+class DimensionWalk {
+public:
+    DimensionWalk(const QueryDefinition &definition, const RecordNumbers (&present)[3])
+        : definition_(definition), present_(present), edge_(-1), positions_(present[0], 0) {}
+
+    // kFound with the next dimension's edge, position and name; kMissing
+    // after the last; kNoMemory (with edge and position) when its name could
+    // not be read.
+    int next(int32_t *edge, int32_t *position, GrowableText *name) {
+        while (edge_ < 0 || !positions_.next(position)) {
+            if (++edge_ > 2)
+                return QueryDefinition::kMissing;
+            int32_t count = 0;
+            definition_.findNumberF(&count, "E%dCount", edge_);
+            positions_ = NumberedWalk(present_[edge_], count);
+        }
+        *edge = edge_;
+        if (definition_.findTextF(name, "E%dDim%dName", edge_, *position) == QueryDefinition::kNoMemory)
+            return QueryDefinition::kNoMemory;
+        return QueryDefinition::kFound;
+    }
+
+private:
+    const QueryDefinition &definition_;
+    const RecordNumbers (&present_)[3];
+    int32_t edge_;
+    NumberedWalk positions_;
 };
 
 // The stem of a database value in a buffer of at least kDatabaseNameSize
@@ -286,30 +311,23 @@ ResultCode addMeasures(const QueryDefinition &definition, const RecordNumbers &p
 ResultCode placeDimensions(const QueryDefinition &definition, const StoredNumbers &numbers,
                            const char *query, RebuildFailure *failure) {
     GrowableText name;
-    for (int32_t e = 0; e <= 2; ++e) {
-        int32_t count = 0;
-        definition.findNumberF(&count, "E%dCount", e);
-        int32_t k;
-        for (NumberedWalk walk(numbers.placed[e], count); walk.next(&k);) {
-            if (definition.findTextF(&name, "E%dDim%dName", e, k) == QueryDefinition::kNoMemory)
-                return kOutOfMemory;
-            int32_t present = QVGetDimEdgeCount(query, e);
-            bool beyond = k >= present;
-            // Edge 1 is never left empty, so its only dimension must make
-            // way through edge 2 before it can go to edge 0.
-            if (e == 0 && beyond && QVGetDimEdgeCount(query, 1) == 1 &&
-                sameBytes(name, QVGetDimensionName(query, 1, 0)) &&
-                QVSetDimensionEdge(query, name.text(), 2, 0, 1) == 0) {
-                noteFailure(failure, RebuildFailure::kDimension, "E%dDim%dName", e, k);
-                return kRebuildPlacementRefused;
-            }
-            if (QVSetDimensionEdge(query, name.text(), e, k, beyond ? 0 : 1) == 0) {
-                noteFailure(failure, RebuildFailure::kDimension, "E%dDim%dName", e, k);
-                return kRebuildPlacementRefused;
-            }
+    int32_t e, k;
+    for (DimensionWalk walk(definition, numbers.placed);;) {
+        int step = walk.next(&e, &k, &name);
+        if (step != QueryDefinition::kFound)
+            return step == QueryDefinition::kNoMemory ? kOutOfMemory : kOk;
+        int32_t present = QVGetDimEdgeCount(query, e);
+        bool beyond = k >= present;
+        // Edge 1 is never left empty, so its only dimension must make way
+        // through edge 2 before it can go to edge 0.
+        if ((e == 0 && beyond && QVGetDimEdgeCount(query, 1) == 1 &&
+             sameBytes(name, QVGetDimensionName(query, 1, 0)) &&
+             QVSetDimensionEdge(query, name.text(), 2, 0, 1) == 0) ||
+            QVSetDimensionEdge(query, name.text(), e, k, beyond ? 0 : 1) == 0) {
+            noteFailure(failure, RebuildFailure::kDimension, "E%dDim%dName", e, k);
+            return kRebuildPlacementRefused;
         }
     }
-    return kOk;
 }
 
 // Every dimension's selection and sort script.
@@ -318,27 +336,23 @@ ResultCode setScripts(const QueryDefinition &definition, const StoredNumbers &nu
     GrowableText name;
     NlsString selection;
     NlsString sort;
-    for (int32_t e = 0; e <= 2; ++e) {
-        int32_t count = 0;
-        definition.findNumberF(&count, "E%dCount", e);
-        int32_t k;
-        for (NumberedWalk walk(numbers.scripted[e], count); walk.next(&k);) {
-            ResultCode result = kOk;
-            if (definition.findTextF(&name, "E%dDim%dName", e, k) == QueryDefinition::kNoMemory)
-                result = kOutOfMemory;
-            if (result == kOk)
-                result = readScript(definition, e, k, kSelectionScript, &selection);
-            if (result == kOk)
-                result = readScript(definition, e, k, kSortScript, &sort);
-            if (result == kOk && QVSetScript(query, name.text(), selection.text(), sort.text()) == 0)
-                result = kRebuildMeasureRefused;
-            if (result != kOk) {
-                noteFailure(failure, RebuildFailure::kDimension, "E%dDim%dName", e, k);
-                return result;
-            }
+    int32_t e, k;
+    for (DimensionWalk walk(definition, numbers.scripted);;) {
+        int step = walk.next(&e, &k, &name);
+        if (step == QueryDefinition::kMissing)
+            return kOk;
+        ResultCode result = step == QueryDefinition::kNoMemory ? kOutOfMemory : kOk;
+        if (result == kOk)
+            result = readScript(definition, e, k, kSelectionScript, &selection);
+        if (result == kOk)
+            result = readScript(definition, e, k, kSortScript, &sort);
+        if (result == kOk && QVSetScript(query, name.text(), selection.text(), sort.text()) == 0)
+            result = kRebuildMeasureRefused;
+        if (result != kOk) {
+            noteFailure(failure, RebuildFailure::kDimension, "E%dDim%dName", e, k);
+            return result;
         }
     }
-    return kOk;
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "text/growable_text.h"
 #include "text/nls_string.h"
 #include "text/nls_text.h"
+#include "text/text_utils.h"
 
 namespace {
 
@@ -48,11 +49,6 @@ void replaceBackslashes(char *text) {
     for (CharCursor c(text); !c.atEnd(); c.step())
         if (c.is('\\'))
             text[c.offset()] = '/';
-}
-
-bool twoZeroTerminator() {
-    const NlsLanguage *language = moduleState.nlsLanguage;
-    return language != nullptr && (language->flags & NLS_FLAG_TWO_ZERO_TERMINATOR) != 0;
 }
 
 // Whether the command can carry the value inside single quotes: it holds no
@@ -101,8 +97,7 @@ struct StartupValues {
         masterDatabase.take(settings.masterDatabase, sizeof settings.masterDatabase);
         replaceBackslashes(masterDatabase.text);
         stem = masterDatabase;
-        afterLastSlash(stem.text);
-        cutAtLastDot(stem.text);
+        pathStem(stem.text, sizeof stem.text, stem.text);
         stem.measure();
         serverScript.take(settings.serverScript, sizeof settings.serverScript);
         replaceBackslashes(serverScript.text);
@@ -155,25 +150,6 @@ int toForwardSlashes(char (&text)[kPathFieldSize]) {
     replaceBackslashes(copy.text);
     memcpy(text, copy.text, copy.length);
     return 1;
-}
-
-void afterLastSlash(char *text) {
-    size_t start = 0;
-    CharCursor c(text);
-    for (; !c.atEnd(); c.step())
-        if (c.is('/'))
-            start = c.offset() + 1;
-    if (start > 0)
-        memmove(text, text + start, c.offset() - start + terminatorSize());
-}
-
-void cutAtLastDot(char *text) {
-    char *dot = nullptr;
-    for (CharCursor c(text); !c.atEnd(); c.step())
-        if (c.is('.'))
-            dot = text + c.offset();
-    if (dot != nullptr)
-        putTerminator(dot);
 }
 
 ResultCode relationalStartup(ServerConnection *connection) {

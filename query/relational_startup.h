@@ -18,11 +18,11 @@
 // (lines end in LF; each \n in the sixth argument is the two characters
 // backslash and n; GUEST instead of PERSONAL when the personal
 // configuration is 0; MASTER-DATABASE is a copy of the master database with
-// forward slashes, STEM its name after the last slash up to its last dot),
-// then "show QV_GETSLYDATADB('N')" with the connection type N, and attaches
-// the database that this names with QVDatabaseAttach. Any of these three
-// failing gives 2017. The success flag is set to 0 once, before the first
-// command; QVExecuteEx writes it on every call.
+// forward slashes, STEM its pathStem: its name after the last slash up to its
+// last dot), then "show QV_GETSLYDATADB('N')" with the connection type N,
+// and attaches the database that this names with QVDatabaseAttach. Any of
+// these three failing gives 2017. The success flag is set to 0 once, before
+// the first command; QVExecuteEx writes it on every call.
 //
 // Values are carried whole: nothing is cut to a working buffer, so a long
 // command (the fields of the settings and credentials blocks allow close
@@ -73,12 +73,5 @@ ResultCode relationalStartup(ServerConnection *connection);
 // untouched, when the text is empty; else 1. A byte of a double-byte
 // character is never taken for a backslash.
 int toForwardSlashes(char (&text)[kPathFieldSize]);
-
-// Replaces the text by its part after the last single-byte slash (all of it
-// when there is none).
-void afterLastSlash(char *text);
-
-// Ends the text at its last single-byte dot (unchanged when there is none).
-void cutAtLastDot(char *text);
 
 #endif  // CBQ_QUERY_RELATIONAL_STARTUP_H

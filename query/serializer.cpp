@@ -29,7 +29,7 @@ bool copyOf(const char *text, GrowableText *copy) {
     return copy->appendText(text);
 }
 
-// Steps 2 and 3: the databases, and the command that attaches them in
+// The databases (DB<n>, DBCount), and the command that attaches them in
 // reverse order so that the server searches them in the listed order.
 ResultCode writeDatabases(QueryDefinition *out, int32_t *databaseCount) {
     GrowableText name;
@@ -58,7 +58,8 @@ ResultCode writeDatabases(QueryDefinition *out, int32_t *databaseCount) {
     return kOk;
 }
 
-// Step 5: the measures, their databases, and the custom measures they are.
+// The measures (MeasureCount, Measure<i>), the database of each when the
+// query has more than one (M<i>DB), and the custom measures they are.
 ResultCode writeMeasures(QuerySession *session, int32_t databaseCount) {
     QueryDefinition *out = session->outputDefinition;
     const char *query = session->queryName.text();
@@ -83,7 +84,7 @@ ResultCode writeMeasures(QuerySession *session, int32_t databaseCount) {
     return kOk;
 }
 
-// Steps 7.2 to 7.5: one script of a dimension, a record per line (line 0
+// One script of a dimension, a record per line (line 0
 // E<e>Dim<k>Script, line d E<e>Dim<k>Script<d>; Sort before Script for the
 // sort script). A selection-script line (savedCounter given) is followed at
 // once by the saved selections it names; every line is scanned for a limit
@@ -117,7 +118,9 @@ ResultCode writeScript(QuerySession *session, const char *script, int32_t edge, 
     return kOk;
 }
 
-// Step 7: one dimension.
+// One dimension: its name, its selection script with the saved selections
+// it names (E<e>Dim<k>SS counts them), its sort script and, for a dimension
+// that is not the measure dimension, its long label and hierarchy.
 ResultCode writeDimension(QuerySession *session, int32_t edge, int32_t position) {
     QueryDefinition *out = session->outputDefinition;
     const char *query = session->queryName.text();

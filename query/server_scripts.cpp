@@ -20,6 +20,14 @@ bool buildCommand(GrowableText *command, const char *before, const char *name, c
     return command->appendText(before) && command->appendText(name) && command->appendText(after);
 }
 
+// Sends before + name + after; returns a copy of the reply, a new block
+// that the caller frees with memFree, or null when memory runs out.
+char *askServer(GrowableText *command, const char *before, const char *name, const char *after) {
+    if (!buildCommand(command, before, name, after))
+        return nullptr;
+    return dupText(QVExecute(command->text()), 0);
+}
+
 bool isNaReply(const QuerySession *session, const char *reply) {
     return strcmp(reply, session->naSpellingText.text()) == 0;
 }
@@ -308,9 +316,7 @@ ResultCode writeCustomMeasures(QuerySession *session) {
             continue;
         int32_t x = session->customMeasureRecordCounter;
 
-        if (!buildCommand(&command, "dsc ", entry.name, ""))
-            return kOutOfMemory;
-        TextBlock description(dupText(QVExecute(command.text()), 0));
+        TextBlock description(askServer(&command, "dsc ", entry.name, ""));
         if (description.get() == nullptr)
             return kOutOfMemory;
         trimLeft(description.get());
@@ -322,9 +328,7 @@ ResultCode writeCustomMeasures(QuerySession *session) {
         if (!out->addTextF(firstLine.get(), "CMeasure%dd", x))
             return kOutOfMemory;
 
-        if (!buildCommand(&command, "show obj(formula, '", entry.name, "')"))
-            return kOutOfMemory;
-        TextBlock formula(dupText(QVExecute(command.text()), 0));
+        TextBlock formula(askServer(&command, "show obj(formula, '", entry.name, "')"));
         if (formula.get() == nullptr)
             return kOutOfMemory;
         trimRight(formula.get());

@@ -9,11 +9,6 @@ namespace {
 
 bool asciiSpace(uint8_t b) { return b == 0x20 || (b >= 0x09 && b <= 0x0D); }
 
-bool twoZeroTerminator() {
-    const NlsLanguage *language = moduleState.nlsLanguage;
-    return language != nullptr && (language->flags & NLS_FLAG_TWO_ZERO_TERMINATOR) != 0;
-}
-
 // Fills an NLS cursor for a byte-wise walk or write.
 void openBytes(NlsCursor *cursor, uint8_t *text, int32_t length) {
     cursor->singleByteSet = 1;
@@ -53,12 +48,11 @@ bool CharCursor::atEnd() const {
 bool CharCursor::singleByte() const {
     if (byteWise_ || cursor_.singleByteSet)
         return true;
-    const NlsLanguage *language = moduleState.nlsLanguage;
-    if (language->flags & NLS_FLAG_TWO_ZERO_TERMINATOR)
+    if (twoZeroTerminator())
         return false;
     if (cursor_.shiftSensitive)
         return cursor_.shiftState == 0;
-    return (nlsCharClass(language, moduleState.nlsContext, *cursor_.position) &
+    return (nlsCharClass(moduleState.nlsLanguage, moduleState.nlsContext, *cursor_.position) &
             NLS_CLASS_MULTIBYTE_LEAD) == 0;
 }
 

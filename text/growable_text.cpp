@@ -2,6 +2,8 @@
 
 #include <string.h>
 
+#include <utility>
+
 #include "host/memory.h"
 
 namespace {
@@ -80,13 +82,7 @@ void GrowableText::release() {
 }
 
 void GrowableText::swap(GrowableText &other) {
-    char *data = data_;
-    size_t length = length_;
-    size_t capacity = capacity_;
-    data_ = other.data_;
-    length_ = other.length_;
-    capacity_ = other.capacity_;
-    other.data_ = data;
-    other.length_ = length;
-    other.capacity_ = capacity;
+    std::swap(data_, other.data_);
+    std::swap(length_, other.length_);
+    std::swap(capacity_, other.capacity_);
 }

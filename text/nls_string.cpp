@@ -2,6 +2,8 @@
 
 #include <stddef.h>
 
+#include <utility>
+
 #include "host/memory.h"
 #include "text/text_utils.h"
 
@@ -58,15 +60,9 @@ int NlsString::append(const char *text) {
 }
 
 void NlsString::swap(NlsString &other) {
-    char *text = text_;
-    int32_t capacity = capacity_;
-    int32_t length = length_;
-    text_ = other.text_;
-    capacity_ = other.capacity_;
-    length_ = other.length_;
-    other.text_ = text;
-    other.capacity_ = capacity;
-    other.length_ = length;
+    std::swap(text_, other.text_);
+    std::swap(capacity_, other.capacity_);
+    std::swap(length_, other.length_);
 }
 
 int NlsString::assign(const char *text) {

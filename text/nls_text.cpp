@@ -10,12 +10,12 @@ namespace {
 // Zero bytes that putTerminator copies from; enough for any terminator size.
 const char kZeros[4] = {0, 0, 0, 0};
 
+}  // namespace
+
 bool twoZeroTerminator() {
     const NlsLanguage *language = moduleState.nlsLanguage;
     return language != nullptr && (language->flags & NLS_FLAG_TWO_ZERO_TERMINATOR) != 0;
 }
-
-}  // namespace
 
 size_t terminatorSize() {
     if (twoZeroTerminator())

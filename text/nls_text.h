@@ -10,6 +10,10 @@
 
 #include <stddef.h>
 
+// Whether texts end in two zero bytes: the language handle's flag word says
+// so (a set of two-byte units). False without NLS handles.
+bool twoZeroTerminator();
+
 // Bytes of zero that end a text: 2 when the language handle's flag word says
 // that texts end in two zero bytes, otherwise the module's terminator size
 // but never less than 1. (Before cbqInit the module's terminator size is 0;

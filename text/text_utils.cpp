@@ -86,11 +86,6 @@ void trimRight(char *text) {
     }
 }
 
-const char *lastChar(const char *text) {
-    bool singleByte;
-    return findLastChar(text, &singleByte);
-}
-
 int endsWithChar(const char *text, char c) {
     bool singleByte;
     const char *last = findLastChar(text, &singleByte);

@@ -56,12 +56,6 @@ inline char *skipSpace(char *text) {
 void trimLeft(char *text);
 void trimRight(char *text);
 
-// The first byte of the last character; null for an empty text.
-const char *lastChar(const char *text);
-inline char *lastChar(char *text) {
-    return const_cast<char *>(lastChar(static_cast<const char *>(text)));
-}
-
 // 1 when the last character is the single-byte character c, else 0 (0 for
 // an empty text). A double-byte character whose second byte is c is not c.
 int endsWithChar(const char *text, char c);

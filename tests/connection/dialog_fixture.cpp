@@ -115,11 +115,11 @@ Outcome DialogTest::dialogAfter(const std::function<void()> &prepare, const std:
     EXPECT_EQ(buildServerList(&connection, &connectionDirectories), 0);
     prepare();
     Credentials credentials = {};
-    dialogCredentials = &credentials;
-    dialogCompact = 0;
+    dialogState.credentials = &credentials;
+    dialogState.compact = 0;
     outcome.result = static_cast<ResultCode>(runModelDialog(&connection, &script));
     *left = entryCount(&connection);
-    dialogCredentials = nullptr;
+    dialogState.credentials = nullptr;
     current = nullptr;
     return outcome;
 }

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "cbq90.h"
-#include "connection/dialog_model.h"
+#include "platform/window_model/dialog_model.h"
 #include "tests/connection/connection_fixture.h"
 
 // One step of a user: kActionObserve records the model's describe() text,

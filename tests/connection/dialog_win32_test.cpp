@@ -15,7 +15,7 @@
 
 #include "connection/connect_string.h"
 #include "connection/connection_directories.h"
-#include "connection/dialog_template.h"
+#include "platform/window_model/dialog_template.h"
 #include "connection/select_server.h"
 #include "connection/server_connection.h"
 #include "host/memory.h"

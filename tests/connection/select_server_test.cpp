@@ -43,9 +43,9 @@ TEST_F(SelectServerTest, ThePathIsTheDirectoryWithOneBackslashAndTheFileName) {
                       "/domain=CORP/user=anna/password=pa//ss word/slyuser=/slypassword=/slyquorvelid=/"
                       "slyserverscript=/slyservername=/slyservertype=/slypersonalconfig=0/slyconnecttype=0/"
                       "slymasterdb=/");
-        EXPECT_EQ(dialogConnection, nullptr);
-        EXPECT_EQ(dialogCredentials, nullptr);
-        EXPECT_EQ(chosenEntry, nullptr);
+        EXPECT_EQ(dialogState.connection, nullptr);
+        EXPECT_EQ(dialogState.credentials, nullptr);
+        EXPECT_EQ(dialogState.chosenEntry, nullptr);
         connectionDirectories.clear();
     }
 }

@@ -39,9 +39,9 @@ protected:
 
 TEST_F(ServerConnectionTest, ConstructionLeavesEverythingEmptyAndForgetsTheChosenEntry) {
     ServerEntry marker;
-    chosenEntry = &marker;
+    dialogState.chosenEntry = &marker;
     ServerConnection c;
-    EXPECT_EQ(chosenEntry, nullptr);
+    EXPECT_EQ(dialogState.chosenEntry, nullptr);
     EXPECT_EQ(c.hostWord1, 0u);
     EXPECT_EQ(c.hostWord2, 0u);
     EXPECT_EQ(c.connectionHandle, 0);
@@ -71,15 +71,15 @@ TEST_F(ServerConnectionTest, DestructionFreesWhatItOwnsAndResetsTheDialogPointer
         c->state = kOwnsCredentials;
         c->settings = &settings;
         ASSERT_EQ(c->relationalDatabase.assign("SLYDATA"), 1);
-        chosenEntry = c->firstEntry;
-        dialogConnection = c;
-        dialogCredentials = c->credentials;
+        dialogState.chosenEntry = c->firstEntry;
+        dialogState.connection = c;
+        dialogState.credentials = c->credentials;
         memDelete(c);
     }
     EXPECT_EQ(memLiveBlocks(), before);
-    EXPECT_EQ(chosenEntry, nullptr);
-    EXPECT_EQ(dialogConnection, nullptr);
-    EXPECT_EQ(dialogCredentials, nullptr);
+    EXPECT_EQ(dialogState.chosenEntry, nullptr);
+    EXPECT_EQ(dialogState.connection, nullptr);
+    EXPECT_EQ(dialogState.credentials, nullptr);
     {
         // The host's credentials are not the object's to free.
         ServerConnection c;
@@ -108,16 +108,16 @@ TEST_F(ServerConnectionTest, RemovingEntriesKeepsTheListLinked) {
     ServerEntry *e = add(&c, "e");
     EXPECT_EQ(entryCount(&c), 4);
 
-    chosenEntry = b;
+    dialogState.chosenEntry = b;
     EXPECT_EQ(removeEntry(&c, b), 1);  // from the middle
-    EXPECT_EQ(chosenEntry, nullptr);
+    EXPECT_EQ(dialogState.chosenEntry, nullptr);
     EXPECT_EQ(names(c), "a d e");
     EXPECT_EQ(removeEntry(&c, e), 1);  // the last
     EXPECT_EQ(c.lastEntry, d);
     EXPECT_EQ(names(c), "a d");
-    chosenEntry = d;
+    dialogState.chosenEntry = d;
     EXPECT_EQ(removeEntry(&c, a), 1);  // the first
-    EXPECT_EQ(chosenEntry, d);
+    EXPECT_EQ(dialogState.chosenEntry, d);
     EXPECT_EQ(c.firstEntry, d);
     EXPECT_EQ(entryCount(&c), 1);
 

@@ -69,7 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     } else if (capacity >= t) {
         FUZZ_CHECK(textLength(bounded) == 0);
     }
-    bool byteOrDoubleByte = language == nullptr || (language->shiftOut == 0 && !fuzz::twoZero());
+    bool byteOrDoubleByte = language == nullptr || (language->shiftOut == 0 && !twoZeroTerminator());
     if (byteOrDoubleByte)
         FUZZ_CHECK(decode(full, closing != 0) == characters(text.bytes));
     free(bounded);

@@ -9,7 +9,7 @@
 namespace {
 
 void checkTerminated(const char *field, size_t size) {
-    if (fuzz::twoZero()) {
+    if (twoZeroTerminator()) {
         bool found = false;
         for (size_t i = 0; i + 1 < size && !found; i += 2)
             found = field[i] == 0 && field[i + 1] == 0;

@@ -44,11 +44,6 @@ inline void selectCharset(uint8_t selector) {
     cbqInit(nlsOpenLanguage(set), nlsGlobalContext(), 0, nullptr);
 }
 
-inline bool twoZero() {
-    return moduleState.nlsLanguage != nullptr &&
-           (moduleState.nlsLanguage->flags & NLS_FLAG_TWO_ZERO_TERMINATOR) != 0;
-}
-
 // A text of the input bytes up to the first terminator of the set, in a heap
 // block of exactly its length and terminator. Free with free().
 struct Text {
@@ -58,7 +53,7 @@ struct Text {
 
 inline Text makeText(const uint8_t *data, size_t size) {
     size_t n = 0;
-    if (twoZero()) {
+    if (twoZeroTerminator()) {
         while (n + 1 < size && (data[n] != 0 || data[n + 1] != 0))
             n += 2;
     } else {
@@ -101,7 +96,7 @@ inline void checkBounded(const char *full, const char *bounded, size_t capacity)
     if (capacity < t)
         return;
     size_t n = 0;
-    if (twoZero()) {
+    if (twoZeroTerminator()) {
         while (n + 1 < capacity && (bounded[n] != 0 || bounded[n + 1] != 0))
             n += 2;
         FUZZ_CHECK(n + 1 < capacity);

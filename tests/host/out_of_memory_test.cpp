@@ -20,7 +20,7 @@
 #include "connection/connect_string.h"
 #include "connection/connection_directories.h"
 #include "connection/connection_file.h"
-#include "connection/dialog_model.h"
+#include "platform/window_model/dialog_model.h"
 #include "connection/select_server.h"
 #include "connection/server_connection.h"
 #include "host/memory.h"

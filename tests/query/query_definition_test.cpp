@@ -49,14 +49,6 @@ Records walk(const QueryDefinition &d) {
     return seen;
 }
 
-std::vector<std::string> names(const QueryDefinition &d, size_t capacity = QueryDefinition::kNameSize) {
-    std::vector<std::string> seen;
-    char name[QueryDefinition::kNameSize] = "";
-    while (seen.size() < 10 && d.nextName(name, capacity) == 1)
-        seen.push_back(name);
-    return seen;
-}
-
 TEST_F(QueryDefinitionTest, NewDefinitionIsEmpty) {
     QueryDefinition d;
     EXPECT_EQ(working(d), "");
@@ -65,7 +57,7 @@ TEST_F(QueryDefinitionTest, NewDefinitionIsEmpty) {
     EXPECT_EQ(d.readPosition(), 0);
     GrowableText segment;
     EXPECT_EQ(d.nextSegment(&segment), QueryDefinition::kMissing);
-    EXPECT_TRUE(names(d).empty());
+    EXPECT_TRUE(walk(d).empty());
     EXPECT_EQ(hostTextOf(d), "");
 }
 
@@ -169,10 +161,9 @@ TEST_F(QueryDefinitionTest, CrLfLineEndsStillParse) {
     int32_t count = -1;
     EXPECT_EQ(d.findNumber("DBCount", &count), QueryDefinition::kFound);
     EXPECT_EQ(count, 2);
-    char line[8];
-    int32_t length = -1;
-    EXPECT_EQ(d.findIntoCounted("E0Dim0Script", line, sizeof line, &length), QueryDefinition::kFound);
-    EXPECT_EQ(length, 0);
+    char line[8] = "stale";
+    EXPECT_EQ(d.findInto("E0Dim0Script", line, sizeof line), QueryDefinition::kFound);
+    EXPECT_STREQ(line, "");
     EXPECT_EQ(walk(d), (Records{{"DB0", "x"}, {"DBCount", "2"}, {"E0Dim0Script", ""}}));
 
     QueryDefinition built;
@@ -219,11 +210,6 @@ TEST_F(QueryDefinitionTest, MissingNamesLeaveOutArgumentsEmptyOrUntouched) {
     char buffer[8] = "stale";
     EXPECT_EQ(d.findInto("DB1", buffer, sizeof buffer), QueryDefinition::kMissing);
     EXPECT_STREQ(buffer, "");
-    int32_t length = 5;
-    strcpy(buffer, "stale");
-    EXPECT_EQ(d.findIntoCounted("DB1", buffer, sizeof buffer, &length), QueryDefinition::kMissing);
-    EXPECT_STREQ(buffer, "");
-    EXPECT_EQ(length, 0);
     int32_t number = 42;
     EXPECT_EQ(d.findNumber("DB1", &number), QueryDefinition::kMissing);
     EXPECT_EQ(number, 42);
@@ -270,13 +256,6 @@ TEST_F(QueryDefinitionTest, FixedBuffersAreNeverOverrun) {
         EXPECT_STREQ(buffer, c.text);
         for (size_t i = c.capacity; i < sizeof buffer; ++i)
             ASSERT_EQ(buffer[i], '#') << "byte " << i << " written with capacity " << c.capacity;
-
-        memset(buffer, '#', sizeof buffer);
-        int32_t length = -1;
-        EXPECT_EQ(d.findIntoCounted("V", buffer, c.capacity, &length), c.result);
-        EXPECT_EQ(length, static_cast<int32_t>(strlen(c.text)));
-        for (size_t i = c.capacity; i < sizeof buffer; ++i)
-            ASSERT_EQ(buffer[i], '#');
     }
 }
 
@@ -322,49 +301,9 @@ TEST_F(QueryDefinitionTest, FormattedNamesAreBoundedTo51Bytes) {
     EXPECT_EQ(number, 5);
 }
 
-TEST_F(QueryDefinitionTest, NextNameStepsByName) {
-    QueryDefinition built;
-    build(built, {{"DB0", "a"}, {"DBCount", "1"}, {"Measure0", "x"}});
-    EXPECT_EQ(names(built), (std::vector<std::string>{"DB0", "DBCount", "Measure0"}));
-
-    QueryDefinition parsed;
-    parse(parsed, hostTextOf(built));
-    EXPECT_EQ(names(parsed), (std::vector<std::string>{"DB0", "\nDBCount", "\nMeasure0"}))
-        << "after a parse each later name carries the line's LF";
-
-    QueryDefinition junk;
-    parse(junk, "no record\\\nA=1\\\nno equals\\\nB=2\\\n");
-    EXPECT_EQ(names(junk), (std::vector<std::string>{"\nA"}))
-        << "the first name ends at the first '='; a line without one ends the walk";
-
-    QueryDefinition none;
-    build(none, {});
-    ASSERT_TRUE(none.parseStored("just text"));
-    EXPECT_TRUE(names(none).empty());
-}
-
-TEST_F(QueryDefinitionTest, NextNameNeverOverrunsItsBuffer) {
-    QueryDefinition d;
-    build(d, {{"AB", "1"}, {"LONGNAME", "2"}, {"C", "3"}});
-    char name[8];
-    memset(name, 0, sizeof name);
-    EXPECT_EQ(d.nextName(name, 3), 1);
-    EXPECT_STREQ(name, "AB");
-    EXPECT_EQ(d.nextName(name, 3), 0) << "LONGNAME does not fit in 2 bytes";
-    EXPECT_STREQ(name, "");
-    EXPECT_EQ(names(d, 9), (std::vector<std::string>{"AB", "LONGNAME", "C"}));
-    EXPECT_EQ(names(d, 8), (std::vector<std::string>{"AB"}));
-    memset(name, 'x', sizeof name);  // not a text at all
-    EXPECT_EQ(d.nextName(name, sizeof name), 0);
-    EXPECT_STREQ(name, "");
-}
-
-TEST_F(QueryDefinitionTest, NextNameCanCycleWhereNextRecordCannot) {
+TEST_F(QueryDefinitionTest, NextRecordCannotCycleWhereANameStandsInAValue) {
     QueryDefinition d;
     build(d, {{"A", "B=x"}, {"B", "y"}, {"C", "z"}});
-    char name[QueryDefinition::kNameSize] = "B";
-    EXPECT_EQ(d.nextName(name, sizeof name), 1);
-    EXPECT_STREQ(name, "B") << "B= first stands in A's value, so B is followed by B";
     EXPECT_EQ(walk(d), (Records{{"A", "B=x"}, {"B", "y"}, {"C", "z"}}));
     EXPECT_EQ(d.isCoveredBy(d), 1) << "the change test ends on such a text";
 }

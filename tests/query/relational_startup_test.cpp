@@ -540,27 +540,6 @@ TEST_F(RelationalStartupTest, PathRoutines) {
     EXPECT_EQ(toForwardSlashes(field), 1);
     EXPECT_STREQ(field, "/a//b/c/");
     EXPECT_EQ(field[10], 'z');
-
-    const struct {
-        const char *text, *afterSlash, *beforeDot;
-    } cases[] = {
-        {"C:/data/sales.db", "sales.db", "C:/data/sales"},
-        {"sales", "sales", "sales"},
-        {"a/b.c/", "", "a/b"},
-        {"/.profile", ".profile", "/"},
-        {"x.tar.gz", "x.tar.gz", "x.tar"},
-        {"a\\b", "a\\b", "a\\b"},
-        {"", "", ""},
-    };
-    for (const auto &c : cases) {
-        char text[32];
-        strcpy(text, c.text);
-        afterLastSlash(text);
-        EXPECT_STREQ(text, c.afterSlash) << c.text;
-        strcpy(text, c.text);
-        cutAtLastDot(text);
-        EXPECT_STREQ(text, c.beforeDot) << c.text;
-    }
 }
 
 }  // namespace

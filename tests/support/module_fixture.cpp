@@ -28,7 +28,7 @@ void resetModuleState() {
     cbqTerm();
     memFailAt(0);
     connectionDirectories.clear();
-    resetDialogPointers();
+    dialogState.reset();
     void *instance = moduleState.instance;
     memset(&moduleState, 0, sizeof moduleState);
     moduleState.instance = instance;

@@ -95,27 +95,6 @@ TEST_F(TextUtilsTest, TrimRightCutsOnlyTheTrailingRun) {
     }
 }
 
-TEST_F(TextUtilsTest, LastCharPointsAtTheFirstByteOfTheLastCharacter) {
-    struct Row {
-        const char *set;
-        std::string text;
-        int offset;  // -1: null
-    } rows[] = {
-        {"LATIN1", bytes(""), -1},
-        {"LATIN1", bytes("ab\x81\x5C"), 3},
-        {"GBK", bytes("ab\x81\x5C"), 2},
-        {"GBK", bytes("ab\x81"), 2},
-        {"SOSI", bytes("a\x0E\x41\x42"), 2},
-        {"SOSI", bytes("a\x0E\x41\x42\x0F"), 4},
-        {"UCS2", ucs2("ab"), 2},
-    };
-    for (const Row &r : rows) {
-        use(r.set);
-        const char *last = lastChar(r.text.c_str());
-        EXPECT_EQ(last == nullptr ? -1 : static_cast<int>(last - r.text.c_str()), r.offset) << r.set;
-    }
-}
-
 TEST_F(TextUtilsTest, EndsWithCharNeedsASingleByteCharacter) {
     struct Row {
         const char *set;
@@ -155,6 +134,10 @@ TEST_F(TextUtilsTest, BaseNameAndStemOfAPath) {
         {"LATIN1", "dir\\", 64, "", ""},
         {"LATIN1", "", 64, "", ""},
         {"LATIN1", "a/b.", 64, "b.", "b"},
+        // The master database's stem in the relational start-up command.
+        {"LATIN1", "C:/data/sales.db", 64, "sales.db", "sales"},
+        {"LATIN1", "a/b.c/", 64, "", ""},
+        {"LATIN1", "/.profile", 64, ".profile", ""},
         // The second byte of a GBK character is no separator and no dot.
         {"LATIN1", "C:\\\x81\x5Cname.x", 64, "name.x", "name"},
         {"GBK", "C:\\\x81\x5Cname.x", 64, "\x81\x5Cname.x", "\x81\x5Cname"},
@@ -441,7 +424,7 @@ TEST_F(TextUtilsTest, BytewiseFormCountsEveryByteAsACharacter) {
     use(kBytewise);
     EXPECT_EQ(endsWithChar("\x81\\", '\\'), 1);
     const char *gbkBytes = "ab\x81\x41";
-    EXPECT_EQ(lastChar(gbkBytes), gbkBytes + 3);
+    EXPECT_EQ(endsWithChar(gbkBytes, 'A'), 1);
     char line[8];
     const char *rest;
     const char *text = "\x81\ny";

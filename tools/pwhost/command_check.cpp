@@ -52,21 +52,6 @@ namespace {
 
 const char kNoChangePlan[] = R"({"name": "reopened and finished without a change", "steps": [], "result": "finished"})";
 
-// A record's value; false when the definition has no such record.
-bool lookUp(const QueryDefinition &definition, const std::string &name, std::string &out) {
-    GrowableText value;
-    bool found = definition.findText(name.c_str(), &value) == QueryDefinition::kFound;
-    out.assign(value.text(), value.length());
-    value.release();
-    return found;
-}
-
-std::string text(const QueryDefinition &definition, const std::string &name) {
-    std::string out;
-    lookUp(definition, name, out);
-    return out;
-}
-
 // The stored record that the server refused while the query was rebuilt,
 // as "KIND NAME=VALUE"; "" when no single record caused the failure. The
 // module's rebuild runs on the server opened afresh, after the relational
@@ -93,9 +78,10 @@ std::string refusedRecord(Host &host, const std::string &stored, Credentials cre
                 rebuildQuery(&session, stored.c_str(), &failure) != kOk &&
                 failure.kind != RebuildFailure::kNone && session.inputDefinition != nullptr) {
                 static const char *const kKinds[] = {"", "database", "measure", "dimension"};
-                std::string value = text(*session.inputDefinition, failure.record);
+                QueryDefinition::Record record = {"", 0, "", 0};
+                session.inputDefinition->findRecord(failure.record, strlen(failure.record), &record);
                 out = std::string(kKinds[failure.kind]) + " " + failure.record + "=" +
-                      visible(value.data(), value.size());
+                      visible(record.value, record.valueLength);
             }
         }
         QVDisconnect();
@@ -105,20 +91,13 @@ std::string refusedRecord(Host &host, const std::string &stored, Credentials cre
 }
 
 // The names of the records of `now` that `stored` lacks or holds otherwise.
-std::string changedRecords(const std::string &stored, const char *now) {
+std::string changedRecordNames(const std::string &stored, const char *now) {
     QueryDefinition before, after;
     if (!before.parseStored(stored.c_str()) || !after.parseStored(now))
         return "(out of memory)";
     std::string out;
-    size_t position = 0;
-    QueryDefinition::Record record;
-    while (after.nextRecord(&position, &record)) {
-        std::string name(record.name, record.nameLength);
-        std::string was;
-        if (lookUp(before, name, was) && was == text(after, name))
-            continue;
-        out += (out.empty() ? "" : ", ") + visible(name.data(), name.size());
-    }
+    for (const RecordChange &change : changedRecords(before, after))
+        out += (out.empty() ? "" : ", ") + visible(change.name.data(), change.name.size());
     return out;
 }
 
@@ -176,24 +155,15 @@ int commandCheck(Host &host, const std::vector<std::string> &args) {
             fprintf(stderr, "pwhost check: %s\n", qvStandinLastError());
             return 1;
         }
-        // The host's own block, which stays the host's.
-        std::vector<char> ownBlock(stored.begin(), stored.end());
-        ownBlock.push_back('\0');
-        char *definition = ownBlock.data();
         // Fresh blocks for each file: the relational start-up rewrites the
         // server script in the host's settings.
-        Credentials credentials = baseCredentials;
-        ConnectionSettings settings = baseSettings;
-        HostConnection connection = {0, 0, &credentials, &settings, host.serverHandle};
-        uint8_t changed = 0, measures = 0, columnCount = 0;
-        PWQCOL *columns = nullptr;
-        ResultCode result = host.module.edit(&connection, &definition, &changed, &measures, &columns,
-                                             &columnCount, 0);
-        if (result == kOk && changed == 0) {
+        HostEdit edit(host, &stored, baseCredentials, baseSettings);
+        ResultCode result = edit.run();
+        if (result == kOk && edit.changed == 0) {
             printf("%s: reopens unchanged\n", path.c_str());
         } else if (result == kOk) {
             printf("%s: reopens changed: %s\n", path.c_str(),
-                   changedRecords(stored, definition != nullptr ? definition : "").c_str());
+                   changedRecordNames(stored, edit.definition != nullptr ? edit.definition : "").c_str());
             status = 1;
         } else {
             std::string record;
@@ -203,9 +173,6 @@ int commandCheck(Host &host, const std::vector<std::string> &args) {
                    record.empty() ? "" : ": ", record.c_str());
             status = 1;
         }
-        if (definition != nullptr && definition != ownBlock.data())
-            host.module.freeMem(definition);
-        host.module.freeColumns(columns, columnCount);
     }
     host.countCalls = true;
     return status;

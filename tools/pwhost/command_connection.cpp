@@ -33,6 +33,7 @@
 #include "host/result_code.h"
 #include "host/tsknls.h"
 #include "text/char_cursor.h"
+#include "text/nls_text.h"
 #include "tools/pwhost/host.h"
 
 namespace {
@@ -44,7 +45,7 @@ int failed(const char *command, ResultCode code, const char *why = nullptr) {
 }
 
 bool byteTexts(const char *command) {
-    if ((moduleState.nlsLanguage->flags & NLS_FLAG_TWO_ZERO_TERMINATOR) == 0)
+    if (!twoZeroTerminator())
         return true;
     fprintf(stderr, "pwhost %s: the character set %s has two-byte units; files and arguments are byte texts\n",
             command, moduleState.nlsLanguage->name);

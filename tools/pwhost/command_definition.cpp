@@ -95,22 +95,8 @@ int show(const std::string &path) {
     return 0;
 }
 
-// The value of the record name (length bytes, which may hold any byte, NUL
-// too) as the change test looks it up: the first place in the working text
-// where the name stands directly before an "=", the value running to the
-// next CR. False when there is none.
-bool lookUp(const QueryDefinition &definition, const char *name, size_t length, std::string *value) {
-    const GrowableText &working = definition.workingText();
-    std::string text(working.text(), working.length());
-    for (size_t at = text.find(name, 0, length); at != std::string::npos; at = text.find(name, at + 1, length)) {
-        size_t equals = at + length;
-        if (equals < text.size() && text[equals] == '=') {
-            size_t end = text.find('\r', equals + 1);
-            *value = text.substr(equals + 1, end == std::string::npos ? std::string::npos : end - equals - 1);
-            return true;
-        }
-    }
-    return false;
+std::string valueText(const QueryDefinition::Record &record) {
+    return std::string(record.value, record.valueLength);
 }
 
 int diff(const std::string &oldPath, const std::string &newPath) {
@@ -119,26 +105,36 @@ int diff(const std::string &oldPath, const std::string &newPath) {
     if (loadDefinition("diff", oldPath, oldDefinition) != kLoaded ||
         loadDefinition("diff", newPath, newDefinition) != kLoaded)
         return 2;
-    // The same comparison as isCoveredBy, but over every record instead of
-    // stopping at the first difference.
-    size_t position = 0;
-    QueryDefinition::Record record;
-    while (newDefinition.nextRecord(&position, &record)) {
-        std::string name(record.name, record.nameLength);
-        std::string newValue, oldValue;
-        lookUp(newDefinition, name.data(), name.size(), &newValue);
-        if (!lookUp(oldDefinition, name.data(), name.size(), &oldValue))
-            printf("added %s=%s\n", visible(name.data(), name.size()).c_str(),
-                   visible(newValue.data(), newValue.size()).c_str());
-        else if (newValue != oldValue)
-            printf("changed %s=%s (old: %s)\n", visible(name.data(), name.size()).c_str(),
-                   visible(newValue.data(), newValue.size()).c_str(),
-                   visible(oldValue.data(), oldValue.size()).c_str());
+    for (const RecordChange &change : changedRecords(oldDefinition, newDefinition)) {
+        std::string name = visible(change.name.data(), change.name.size());
+        std::string value = visible(change.value.data(), change.value.size());
+        if (change.added)
+            printf("added %s=%s\n", name.c_str(), value.c_str());
+        else
+            printf("changed %s=%s (old: %s)\n", name.c_str(), value.c_str(),
+                   visible(change.oldValue.data(), change.oldValue.size()).c_str());
     }
     return newDefinition.isCoveredBy(oldDefinition) == 1 ? 0 : 1;
 }
 
 }  // namespace
+
+std::vector<RecordChange> changedRecords(const QueryDefinition &before, const QueryDefinition &after) {
+    // The same comparison as isCoveredBy, but over every record instead of
+    // stopping at the first difference.
+    std::vector<RecordChange> changes;
+    size_t position = 0;
+    QueryDefinition::Record record;
+    while (after.nextRecord(&position, &record)) {
+        QueryDefinition::Record now, was;
+        after.findRecord(record.name, record.nameLength, &now);  // found: the record itself matches
+        bool added = !before.findRecord(record.name, record.nameLength, &was);
+        if (added || valueText(now) != valueText(was))
+            changes.push_back(RecordChange{std::string(record.name, record.nameLength), valueText(now), added,
+                                           added ? std::string() : valueText(was)});
+    }
+    return changes;
+}
 
 int printRecords(const QueryDefinition &definition) {
     size_t position = 0;

@@ -128,20 +128,19 @@ int commandEdit(Host &host, const std::vector<std::string> &args) {
             return 2;
         }
         const std::string &value = args[i + 1];
-        if (option == "--definition") {
-            definitionPath = value;
-            continue;
-        }
-        if (option == "--out") {
-            outPath = value;
-            continue;
-        }
-        if (option == "--connection") {
-            connectionPath = value;
-            continue;
-        }
-        if (option == "--wizard") {
-            wizardPath = value;
+        const struct {
+            const char *option;
+            std::string *path;
+        } paths[] = {{"--definition", &definitionPath},
+                     {"--out", &outPath},
+                     {"--connection", &connectionPath},
+                     {"--wizard", &wizardPath}};
+        std::string *path = nullptr;
+        for (const auto &p : paths)
+            if (option == p.option)
+                path = p.path;
+        if (path != nullptr) {
+            *path = value;
             continue;
         }
         char *field = credentialField(credentials, option);
@@ -175,35 +174,44 @@ int commandEdit(Host &host, const std::vector<std::string> &args) {
         }
     }
 
-    // The host's own definition block, which stays the host's whatever the
-    // module does with the pointer.
-    std::vector<char> ownBlock(stored.begin(), stored.end());
-    ownBlock.push_back('\0');
-    char *definition = definitionPath.empty() ? nullptr : ownBlock.data();
-    HostConnection connection = {0, 0, &credentials, &settings, host.serverHandle};
-    uint8_t changed = 0, measures = 0, columnCount = 0;
-    PWQCOL *columns = nullptr;
-    ResultCode result = host.module.edit(&connection, &definition, &changed, &measures, &columns,
-                                         &columnCount, 0);
-
+    HostEdit edit(host, definitionPath.empty() ? nullptr : &stored, credentials, settings);
+    ResultCode result = edit.run();
     printf("result: %u %s\n", static_cast<unsigned>(result), resultCodeName(result));
-    printf("changed: %u\n", changed);
-    printf("measures: %u\n", measures);
-    printColumns(columns, columnCount);
-    printDefinition(definition);
+    printf("changed: %u\n", edit.changed);
+    printf("measures: %u\n", edit.measures);
+    printColumns(edit.columns, edit.columnCount);
+    printDefinition(edit.definition);
 
     int status = result == kOk ? 0 : 1;
-    if (!outPath.empty() && definition != nullptr) {
+    if (!outPath.empty() && edit.definition != nullptr) {
         std::ofstream out(outPath, std::ios::binary);
-        out.write(definition, static_cast<std::streamsize>(strlen(definition)));
+        out.write(edit.definition, static_cast<std::streamsize>(strlen(edit.definition)));
         if (!out) {
             fprintf(stderr, "pwhost edit: cannot write %s\n", outPath.c_str());
             status = 1;
         }
     }
-    if (definition != nullptr && definition != ownBlock.data())
-        host.module.freeMem(definition);
-    host.module.freeColumns(columns, columnCount);
     host.countCalls = true;
     return status;
+}
+
+HostEdit::HostEdit(Host &host, const std::string *stored, const Credentials &credentials,
+                   const ConnectionSettings &settings)
+    : host_(host), credentials_(credentials), settings_(settings) {
+    if (stored != nullptr) {
+        ownBlock_.assign(stored->begin(), stored->end());
+        ownBlock_.push_back('\0');
+        definition = ownBlock_.data();
+    }
+}
+
+HostEdit::~HostEdit() {
+    if (definition != nullptr && definition != ownBlock_.data())
+        host_.module.freeMem(definition);
+    host_.module.freeColumns(columns, columnCount);
+}
+
+ResultCode HostEdit::run() {
+    HostConnection connection = {0, 0, &credentials_, &settings_, host_.serverHandle};
+    return host_.module.edit(&connection, &definition, &changed, &measures, &columns, &columnCount, 0);
 }

@@ -16,10 +16,12 @@
 //   Exit 0 when the result is 0, 1 for any other result, 2 on a usage
 //   error.
 //
-// On Windows it calls the loaded module's export, whose dialog is driven by
-// window messages from a second thread (tools/pwhost/dialog_driver.h). On
-// Linux it runs the module's own routines linked into pwhost, the window
-// model driven by the same actions.
+// It calls the loaded module's export cbqSelectServer on both targets. On
+// Windows the module's dialog is driven by window messages from a second
+// thread (tools/pwhost/dialog_driver.h). On Linux the module's dialog is its
+// window model, which plays the actions from the environment variable
+// CBQ_DIALOG_SCRIPT (platform/window_model/dialog_platform_posix.cpp) and
+// prints what the dialog showed or refused itself.
 #include <stdio.h>
 #include <string.h>
 
@@ -34,8 +36,7 @@
 #ifdef _WIN32
 #include "tools/pwhost/dialog_driver.h"
 #else
-#include "connection/dialog_model.h"
-#include "connection/select_server.h"
+#include <stdlib.h>
 #endif
 
 namespace {
@@ -136,9 +137,22 @@ DWORD WINAPI drive(LPVOID p) {
     return 0;
 }
 #else
-void noteLine(void *, const char *line) {
-    printf("dialog: %s\n", line);
-    fflush(stdout);
+// The actions as the Linux window model reads them from CBQ_DIALOG_SCRIPT:
+// one a line, each LF of a text as a backslash and n, each backslash
+// doubled.
+std::string dialogScript(const std::vector<Action> &actions) {
+    std::string script;
+    for (const Action &a : actions) {
+        if (a.kind == Action::kPress) {
+            script += "press " + std::to_string(a.control) + "\n";
+            continue;
+        }
+        script += a.kind == Action::kChoose ? std::string("choose ") : "type " + std::to_string(a.control) + " ";
+        for (char c : a.text)
+            script += c == '\n' ? "\\n" : c == '\\' ? "\\\\" : std::string(1, c);
+        script += "\n";
+    }
+    return script;
 }
 #endif
 
@@ -202,18 +216,13 @@ int commandSelect(Host &host, const std::vector<std::string> &args) {
         CloseHandle(thread);
     }
 #else
-    (void)host;
-    std::vector<DialogAction> script;
-    for (const Action &a : actions)
-        script.push_back(DialogAction{a.kind == Action::kChoose ? kActionChoose
-                                      : a.kind == Action::kType ? kActionType
-                                                                : kActionPress,
-                                      a.control, a.text.c_str(), nullptr, nullptr});
-    DialogScript dialog = {script.data(), script.size(), noteLine, nullptr};
-    if (!actions.empty())
-        useDialogScript(&dialog);
-    result = cbqSelectServer(connectString.data(), path, 0, helpCall);
-    useDialogScript(nullptr);
+    // Without actions the dialog is the user's.
+    if (actions.empty())
+        unsetenv("CBQ_DIALOG_SCRIPT");
+    else
+        setenv("CBQ_DIALOG_SCRIPT", dialogScript(actions).c_str(), 1);
+    result = host.module.selectServer(connectString.data(), path, 0, helpCall);
+    unsetenv("CBQ_DIALOG_SCRIPT");
 #endif
     printf("result: %u %s\n", static_cast<unsigned>(result), resultCodeName(result));
     if (result != kOk)

@@ -83,6 +83,20 @@ LRESULT findItem(HWND combo, const std::string &text) {
     return SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text.c_str()));
 }
 
+// Why a user cannot use control as a window of the class ("Edit",
+// "Button"): missing when it is none, "hidden", "disabled"; null when they
+// can.
+const char *whyUnusable(HWND control, const char *className, const char *missing) {
+    char name[16] = "";
+    if (control != nullptr)
+        GetClassNameA(control, name, sizeof name);
+    if (control == nullptr || lstrcmpiA(name, className) != 0)
+        return missing;
+    if (!IsWindowVisible(control))
+        return "hidden";
+    return IsWindowEnabled(control) ? nullptr : "disabled";
+}
+
 }  // namespace
 
 HWND waitForConnectDialog(DWORD thread, DWORD timeoutMs) {
@@ -134,13 +148,8 @@ bool driveStep(HWND dialog, const DriverStep &step, std::vector<std::string> &no
     }
     case DriverStep::kType: {
         HWND edit = GetDlgItem(dialog, step.control);
-        char name[16] = "";
-        if (edit != nullptr)
-            GetClassNameA(edit, name, sizeof name);
-        bool isEdit = edit != nullptr && lstrcmpiA(name, "Edit") == 0;
-        if (!isEdit || !IsWindowEnabled(edit) || !IsWindowVisible(edit)) {
-            notes.push_back("refused: field " + std::to_string(step.control) + " is " +
-                            (!isEdit ? "no edit" : !IsWindowVisible(edit) ? "hidden" : "disabled"));
+        if (const char *why = whyUnusable(edit, "Edit", "no edit")) {
+            notes.push_back("refused: field " + std::to_string(step.control) + " is " + why);
             return false;
         }
         // WM_SETTEXT passes over the edit's limit, which stops a user typing.
@@ -156,13 +165,8 @@ bool driveStep(HWND dialog, const DriverStep &step, std::vector<std::string> &no
     }
     case DriverStep::kPress: {
         HWND button = GetDlgItem(dialog, step.control);
-        char name[16] = "";
-        if (button != nullptr)
-            GetClassNameA(button, name, sizeof name);
-        bool isButton = button != nullptr && lstrcmpiA(name, "Button") == 0;
-        if (!isButton || !IsWindowEnabled(button) || !IsWindowVisible(button)) {
-            notes.push_back("refused: button " + std::to_string(step.control) + " is " +
-                            (!isButton ? "no button" : !IsWindowVisible(button) ? "hidden" : "disabled"));
+        if (const char *why = whyUnusable(button, "Button", "no button")) {
+            notes.push_back("refused: button " + std::to_string(step.control) + " is " + why);
             return false;
         }
         sendCarefully(dialog, button, BM_CLICK, 0, 0, notes);

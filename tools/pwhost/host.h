@@ -72,6 +72,37 @@ bool hostConnectionBlocks(const Host &host, const std::vector<std::pair<char *, 
 // other text.
 char *credentialField(Credentials &credentials, const std::string &option);
 int commandEdit(Host &host, const std::vector<std::string> &args);
+
+// One cbqEdit through the loaded module as a report designer makes it, for
+// edit and check: the HostConnection holds the simulated server's handle and
+// the edit's own copies of the credentials and settings (the relational
+// start-up rewrites the server script in the host's settings); the stored
+// text (null: a new query) lies in a block of the host's own, which stays
+// the host's whatever the module does with the pointer. run() makes the call
+// once; the destructor gives back what the module handed over, through
+// cbqFreeMem and cbqFreePWQCOL.
+class HostEdit {
+public:
+    HostEdit(Host &host, const std::string *stored, const Credentials &credentials,
+             const ConnectionSettings &settings);
+    ~HostEdit();
+    HostEdit(const HostEdit &) = delete;
+    HostEdit &operator=(const HostEdit &) = delete;
+
+    ResultCode run();
+
+    // cbqEdit's out-parameters: the definition pointer as the host holds it
+    // afterwards, the changed flag, the measure count and the column records.
+    char *definition = nullptr;
+    uint8_t changed = 0, measures = 0, columnCount = 0;
+    PWQCOL *columns = nullptr;
+
+private:
+    Host &host_;
+    Credentials credentials_;
+    ConnectionSettings settings_;
+    std::vector<char> ownBlock_;
+};
 int commandCheck(Host &host, const std::vector<std::string> &args);
 int commandGenerate(Host &host, const std::vector<std::string> &args);
 
@@ -86,6 +117,19 @@ std::string visible(const char *bytes, size_t length);
 // The whole contents of a file, as bytes; false when it cannot be read.
 bool readWholeFile(const std::string &path, std::string &contents);
 int printRecords(const QueryDefinition &definition);
+
+// A record of one definition that an older one lacks (added) or holds with
+// another value (oldValue), as the change test compares them: each name (any
+// bytes, zero bytes too) looked up in both with findRecord.
+struct RecordChange {
+    std::string name;
+    std::string value;
+    bool added;
+    std::string oldValue;  // empty when added
+};
+// The records of `after` that `before` lacks or holds otherwise, in the
+// order they stand in `after` (`definition diff`'s view, which check shares).
+std::vector<RecordChange> changedRecords(const QueryDefinition &before, const QueryDefinition &after);
 int commandSelect(Host &host, const std::vector<std::string> &args);
 
 // The simulated server (tools/pwhost/server.cpp): opens --server's model

@@ -44,12 +44,7 @@ const CommandEntry kCommands[] = {
     {"select", "select [--choose D] [--type FIELD=TEXT] [--press B]",
      "run cbqSelectServer: the connect dialog, driven by these actions when given (FIELD: domain, user, "
      "password, sly-user, sly-password, quorvel-id; B: ok, cancel, help); --show-secrets shows passwords",
-     commandSelect, false,
-#ifdef _WIN32
-     false},  // the loaded module's real dialog
-#else
-     true},   // the window model of the module's routines linked into pwhost
-#endif
+     commandSelect},
     {"check", "check [--connection FILE.qcf] [CREDENTIALS] FILE...",
      "reopen each stored definition on --server's model, finishing the wizard without a change: "
      "unchanged, or what the server refused (exit 1 when any file does not reopen unchanged)",

@@ -1,4 +1,4 @@
-#include "connection/dialog_template.h"
+#include "platform/window_model/dialog_template.h"
 
 #include "resources/resource_ids.h"
 

@@ -1,22 +1,26 @@
-// A window model of our own that stands in for the Win32 dialog where there
-// is none (Linux) and for scripted use on either target: the controls of
-// template 101 with their rectangles in pixels (dialog units converted with
-// the template font's base units), their enabled and visible states and
-// texts, the combo box's items (sorted, an equal text placed where the
-// sorted combo box of Windows places it), and the dialog window on a 1280 x
-// 1024 screen with a classic dialog frame. The connect dialog's logic runs
-// on it through DialogWindow, exactly as on the real dialog.
+// A window model of our own: the connect dialog's window system on Linux,
+// where there is no Win32 dialog, and on either target what the tests drive
+// in its place (on Windows they link it from cbq_dialog_model; cbq90.dll
+// holds none of it). It has the controls of template 101 with their
+// rectangles in pixels (dialog units converted with the template font's
+// base units), their enabled and visible states and texts, the combo box's
+// items (sorted, an equal text placed where the sorted combo box of Windows
+// places it), and the dialog window on a 1280 x 1024 screen with a classic
+// dialog frame. The connect dialog's logic runs on it through DialogWindow,
+// exactly as on the real dialog.
 //
 // A user drives it: from a script of actions (choose a server, type into a
 // field, press a button, close), or, on a terminal, through an interactive
-// form (a numbered server list and prompts, the password not echoed).
-#ifndef CBQ_CONNECTION_DIALOG_MODEL_H
-#define CBQ_CONNECTION_DIALOG_MODEL_H
+// form (a numbered server list and prompts, the password not echoed;
+// dialog_terminal.cpp). On Linux the module's dialog plays a script from the
+// environment (dialog_platform_posix.cpp).
+#ifndef CBQ_PLATFORM_WINDOW_MODEL_DIALOG_MODEL_H
+#define CBQ_PLATFORM_WINDOW_MODEL_DIALOG_MODEL_H
 
 #include <stddef.h>
 #include <stdint.h>
 
-#include "connection/dialog_template.h"
+#include "platform/window_model/dialog_template.h"
 #include "connection/dialog_window.h"
 
 class DialogModel;
@@ -140,8 +144,19 @@ private:
     Control *find(int id);
     int sortedPlace(const char *text) const;
     void note(const char *line);
+    // Whether a user can use control c (numbered id) as a kind of control
+    // that isKind accepts; when not, the note "refused: WHAT ID is MISSING"
+    // (no such control, or not of the kind), "... is hidden" or "... is
+    // disabled".
+    bool usable(const Control *c, int id, bool (*isKind)(DialogControlKind), const char *what,
+                const char *missing);
+    // The terminal form (dialog_terminal.cpp): the server list and its
+    // number prompt, then a prompt for each field that is enabled and
+    // shown, then the buttons, until the dialog ends or the input does; a
+    // message box waits for Enter.
     void interact();
     void printForm();
+    void waitForEnter();
 
     Control controls_[kModelControlLimit];
     int controlCount_;
@@ -169,4 +184,4 @@ int runModelDialog(ServerConnection *connection, const DialogScript *script);
 // The script must outlive its use.
 void useDialogScript(const DialogScript *script);
 
-#endif  // CBQ_CONNECTION_DIALOG_MODEL_H
+#endif  // CBQ_PLATFORM_WINDOW_MODEL_DIALOG_MODEL_H

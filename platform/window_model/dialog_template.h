@@ -1,9 +1,9 @@
 // The connect dialog's template 101 and the string table as data, for the
-// window model that stands in for the Win32 dialog on Linux. It mirrors
+// window model (platform/window_model/dialog_model.h). It mirrors
 // resources/cbq90.rc control by control (tests compare the two, and under
 // Wine the real dialog with this table).
-#ifndef CBQ_CONNECTION_DIALOG_TEMPLATE_H
-#define CBQ_CONNECTION_DIALOG_TEMPLATE_H
+#ifndef CBQ_PLATFORM_WINDOW_MODEL_DIALOG_TEMPLATE_H
+#define CBQ_PLATFORM_WINDOW_MODEL_DIALOG_TEMPLATE_H
 
 #include <stdint.h>
 
@@ -54,4 +54,4 @@ enum { kDialogBaseUnitX = 6, kDialogBaseUnitY = 13 };
 // right edge is left + converted width.
 DialogRect dialogUnitsToPixels(int16_t x, int16_t y, int16_t width, int16_t height);
 
-#endif  // CBQ_CONNECTION_DIALOG_TEMPLATE_H
+#endif  // CBQ_PLATFORM_WINDOW_MODEL_DIALOG_TEMPLATE_H
