@@ -60,7 +60,7 @@ struct DialogScript {
 
 enum { kModelControlLimit = 24, kModelScreenWidth = 1280, kModelScreenHeight = 1024 };
 
-class DialogModel : public DialogWindow {
+class DialogModel final : public DialogWindow {
 public:
     DialogModel();
     ~DialogModel();
