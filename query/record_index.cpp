@@ -2,6 +2,8 @@
 
 #include <string.h>
 
+#include <utility>
+
 #include "host/memory.h"
 
 namespace {
@@ -148,28 +150,14 @@ bool RecordIndex::grow(size_t entries) {
 }
 
 void RecordIndex::swap(RecordIndex &other) {
-    RecordIndex &a = *this;
-    RecordIndex &b = other;
-    Slot *slots = a.slots_;
-    a.slots_ = b.slots_;
-    b.slots_ = slots;
-    size_t counts[] = {a.slotCount_, a.used_, a.scanned_, a.runStart_};
-    a.slotCount_ = b.slotCount_;
-    a.used_ = b.used_;
-    a.scanned_ = b.scanned_;
-    a.runStart_ = b.runStart_;
-    b.slotCount_ = counts[0];
-    b.used_ = counts[1];
-    b.scanned_ = counts[2];
-    b.runStart_ = counts[3];
-    long firstEquals = a.firstEquals_;
-    a.firstEquals_ = b.firstEquals_;
-    b.firstEquals_ = firstEquals;
-    bool flags[] = {a.complete_, a.growing_};
-    a.complete_ = b.complete_;
-    a.growing_ = b.growing_;
-    b.complete_ = flags[0];
-    b.growing_ = flags[1];
+    std::swap(slots_, other.slots_);
+    std::swap(slotCount_, other.slotCount_);
+    std::swap(used_, other.used_);
+    std::swap(scanned_, other.scanned_);
+    std::swap(runStart_, other.runStart_);
+    std::swap(firstEquals_, other.firstEquals_);
+    std::swap(complete_, other.complete_);
+    std::swap(growing_, other.growing_);
 }
 
 bool RecordIndex::build(const char *text, size_t length) {

@@ -202,21 +202,28 @@ void report(benchmark::State &state, const Size &s, const replay::Recording &cal
     state.counters["calls"] = static_cast<double>(calls.size());
 }
 
+// Times replays of a recorded edit: the host's stored text (null: a new
+// query) and the changed flag the recording gave.
+void timeReplays(benchmark::State &state, Size &s, const replay::Recording &recording,
+                 const std::string *stored, uint8_t changed, const char *failure) {
+    for (auto _ : state) {
+        replay::startReplay(&recording);
+        Outcome out = edit(kReplayHandle, stored, false);
+        if (!replay::stop() || out.result != 0 || out.changed != changed) {
+            state.SkipWithError(failure);
+            break;
+        }
+    }
+    report(state, s, recording);
+}
+
 void BM_NewQueryEdit(benchmark::State &state) {
     Size &s = sizeAt(static_cast<int>(state.range(0)));
     if (!s.error.empty()) {
         state.SkipWithError(s.error.c_str());
         return;
     }
-    for (auto _ : state) {
-        replay::startReplay(&s.newEdit);
-        Outcome out = edit(kReplayHandle, nullptr, false);
-        if (!replay::stop() || out.result != 0 || out.changed != 1) {
-            state.SkipWithError("the replayed edit did not follow the recording");
-            break;
-        }
-    }
-    report(state, s, s.newEdit);
+    timeReplays(state, s, s.newEdit, nullptr, 1, "the replayed edit did not follow the recording");
 }
 
 void BM_ReopenUnchanged(benchmark::State &state) {
@@ -225,15 +232,7 @@ void BM_ReopenUnchanged(benchmark::State &state) {
         state.SkipWithError(s.error.c_str());
         return;
     }
-    for (auto _ : state) {
-        replay::startReplay(&s.reopen);
-        Outcome out = edit(kReplayHandle, &s.stored, false);
-        if (!replay::stop() || out.result != 0 || out.changed != 0) {
-            state.SkipWithError("the replayed reopen did not follow the recording");
-            break;
-        }
-    }
-    report(state, s, s.reopen);
+    timeReplays(state, s, s.reopen, &s.stored, 0, "the replayed reopen did not follow the recording");
 }
 
 void BM_ChangeTest(benchmark::State &state) {

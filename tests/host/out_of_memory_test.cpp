@@ -52,18 +52,8 @@ struct Outcome {
     std::string problem;  // empty when the host's outputs are sound
 };
 
-class OutOfMemoryTest : public ModuleTest {
+class OutOfMemoryTest : public DemoHomeTest {
 protected:
-    void SetUp() override {
-        setEnvironment("TARSIK_HOME", "demo\\home");
-        setEnvironment("CBQ_REGISTRY", "build-no-registry");
-        ModuleTest::SetUp();
-    }
-    void TearDown() override {
-        qvStandinReset();
-        connectionDirectories.clear();
-        ModuleTest::TearDown();
-    }
 
     // An edit through cbqEdit as a host makes it: on model with plans, the
     // host's stored text (null: a new query), the settings of connection

@@ -354,20 +354,7 @@ const bool kMemoryJudged = false;
 const bool kMemoryJudged = true;
 #endif
 
-class SoakTest : public ModuleTest {
-protected:
-    void SetUp() override {
-        setEnvironment("TARSIK_HOME", "demo\\home");
-        setEnvironment("CBQ_REGISTRY", "build-no-registry");
-        ModuleTest::SetUp();
-    }
-    void TearDown() override {
-        qvStandinOverwriteReturnedTexts(0);
-        qvStandinReset();
-        connectionDirectories.clear();
-        ModuleTest::TearDown();
-    }
-};
+class SoakTest : public DemoHomeTest {};
 
 TEST_F(SoakTest, ADayOfMixedOperationsInOneLoadedModule) {
     const char *length = getenv("CBQ_SOAK_OPERATIONS");

@@ -12,6 +12,7 @@
 #include "connection/dialog_state.h"
 #include "host/module_state.h"
 #include "host/tsknls.h"
+#include "standins/qvdata/qvdata_standin.h"
 
 void setEnvironment(const char *name, const char *value) {
 #ifdef _WIN32
@@ -50,4 +51,17 @@ void ModuleTest::TearDown() {
     cbqTerm();
     memFailAt(0);
     EXPECT_EQ(memLiveBlocks(), liveAtStart_) << "the test leaves blocks allocated";
+}
+
+void DemoHomeTest::SetUp() {
+    setEnvironment("TARSIK_HOME", "demo\\home");
+    setEnvironment("CBQ_REGISTRY", "build-no-registry");
+    ModuleTest::SetUp();
+}
+
+void DemoHomeTest::TearDown() {
+    qvStandinOverwriteReturnedTexts(0);
+    qvStandinReset();
+    connectionDirectories.clear();
+    ModuleTest::TearDown();
 }

@@ -31,4 +31,13 @@ protected:
     long liveAtStart_ = 0;
 };
 
+// The same on the demo's home (run from the repository's root), without a
+// registry; afterwards the data-library stand-in and the connection
+// directories are emptied again.
+class DemoHomeTest : public ModuleTest {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+};
+
 #endif
